@@ -1,0 +1,13 @@
+// The floating panel and script appended to every preview. The panel calls
+// the template's own ld(view, 7) to switch between its seven views and shows
+// a sample server message; the script fills the areas of the full views.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The panel followed by the script, exactly as appended.
+std::u16string TestPanelText();
+
+// page + panel + script, with nothing in between.
+std::u16string AppendTestPanel(std::u16string_view page);
