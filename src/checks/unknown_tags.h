@@ -1,0 +1,16 @@
+// Lists the tags left in a finished page: every "<#" the preview did not fill.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// One line per leftover "<#", in page order, duplicates kept: the tag as
+// written through the first "#>" at or behind its "<", then "\r\n". An
+// opening with no "#>" behind it runs to the end of the page. To keep the
+// report readable on any input, a line longer than kMaxReportedTagLength is
+// cut there and ends in "…", and after kMaxReportedTags lines one more line
+// counts the tags left out. Empty when no "<#" is left.
+std::u16string FindUnknownTags(std::u16string_view page);
+
+inline constexpr size_t kMaxReportedTagLength = 100;
+inline constexpr size_t kMaxReportedTags = 100;
