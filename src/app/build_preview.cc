@@ -1,0 +1,52 @@
+#include "app/build_preview.h"
+
+#include <utility>
+
+#include "app/codepage.h"
+#include "app/messages.h"
+#include "checks/missing_tags.h"
+#include "checks/unknown_tags.h"
+#include "preview/loop.h"
+#include "preview/sample_table.h"
+#include "preview/test_panel.h"
+
+namespace {
+
+PreviewOutcome Failure(std::u16string message) {
+  return {std::move(message), MessageIcon::kError, std::nullopt};
+}
+
+}  // namespace
+
+PreviewOutcome BuildPreview(std::string_view template_bytes) {
+  std::u16string page = DecodeWindows1256(template_bytes);
+  if (page.empty()) return Failure(std::u16string(kCannotOpenMessage));
+
+  // None of the names in TagNameList or BlockNameList is a tag this tool
+  // fills, so requiring any of them would stop every template that uses one
+  // at the unknown-tag scan. Until those tags are filled, walk no names.
+  const std::u16string missing = FindMissingTags(page, u"");
+  if (!missing.empty())
+    return Failure(ReportMessage(kMissingTagsHeader, missing));
+
+  page = ApplySampleTable(page);
+
+  for (const LoopDescription* loop : {&MenuLoop, &TextListLoop}) {
+    std::optional<std::u16string> expanded = ExpandLoop(page, *loop);
+    if (!expanded)
+      return Failure(ReportMessage(kMisorderedLoopHeader,
+                                   LoopEndMarker(loop->name) + u"\r\n"));
+    page = std::move(*expanded);
+  }
+
+  page = AppendTestPanel(page);
+
+  const std::u16string unknown = FindUnknownTags(page);
+  if (!unknown.empty())
+    return Failure(ReportMessage(kUnknownTagsHeader, unknown));
+
+  std::optional<std::string> bytes = EncodeWindows1256(page);
+  if (!bytes) return Failure(std::u16string(kNotCreatedMessage));
+  return {std::u16string(kCreatedMessage), MessageIcon::kInformation,
+          std::move(bytes)};
+}

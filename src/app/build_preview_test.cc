@@ -1,0 +1,81 @@
+#include "app/build_preview.h"
+
+#include <gtest/gtest.h>
+
+#include "app/codepage.h"
+#include "app/messages.h"
+#include "preview/test_panel.h"
+
+namespace {
+
+std::string Encoded(std::u16string_view text) {
+  return EncodeWindows1256(text).value();
+}
+
+std::string Panel() { return Encoded(TestPanelText()); }
+
+}  // namespace
+
+TEST(BuildPreviewTest, EmptyTemplateCannotBeOpened) {
+  const PreviewOutcome outcome = BuildPreview("");
+  EXPECT_EQ(outcome.message, u"فايل باز نشد");
+  EXPECT_EQ(outcome.icon, MessageIcon::kError);
+  EXPECT_FALSE(outcome.preview);
+}
+
+TEST(BuildPreviewTest, TemplateWithoutTagsGetsOnlyThePanel) {
+  const std::string page = "<html><body>\r\nplain\r\n</body></html>";
+  const PreviewOutcome outcome = BuildPreview(page);
+  EXPECT_EQ(outcome.message, u"ساخته شد index.htm فايل");
+  EXPECT_EQ(outcome.icon, MessageIcon::kInformation);
+  EXPECT_EQ(outcome.preview, page + Panel());
+}
+
+TEST(BuildPreviewTest, BytesOutsideTagsArePreserved) {
+  std::string page;
+  for (int b = 1; b < 256; ++b) page += static_cast<char>(b);
+  page += '\0';
+  const PreviewOutcome outcome = BuildPreview(page + "<#EntryID#>" + page);
+  EXPECT_EQ(outcome.preview, page + "0" + page + Panel());
+}
+
+TEST(BuildPreviewTest, FillsSamplesThenLoops) {
+  const PreviewOutcome outcome = BuildPreview(
+      "<title><#SiteName#></title>"
+      "<#Loop:Menu#>[<#MenuID#>]<#End:Menu#>"
+      "<#Loop:TextList#>(<#TextID#>)<#End:TextList#>");
+  EXPECT_EQ(outcome.preview,
+            Encoded(u"<title>عنوان سايت</title>[1][2][3](1)(2)(3)(4)(5)(6)") +
+                Panel());
+}
+
+TEST(BuildPreviewTest, LeftoverTagsAreReportedAndNothingIsWritten) {
+  const PreviewOutcome outcome = BuildPreview("<#Foo#> <#SiteName#> <#Foo#>");
+  EXPECT_EQ(outcome.message,
+            u"تگ(هاي) ناشناخته:\u200f\r\n\r\n<#Foo#>\r\n<#Foo#>\r\n");
+  EXPECT_EQ(outcome.icon, MessageIcon::kError);
+  EXPECT_FALSE(outcome.preview);
+}
+
+TEST(BuildPreviewTest, EndBeforeStartOfALoopIsReported) {
+  const PreviewOutcome menu =
+      BuildPreview("<#End:Menu#><#Loop:Menu#><#End:TextList#><#Loop:TextList#>");
+  EXPECT_EQ(menu.message,
+            u"تگ پايان حلقه پيش از تگ آغاز آن آمده است:\u200f\r\n\r\n"
+            u"<#End:Menu#>\r\n");
+  EXPECT_FALSE(menu.preview);
+
+  const PreviewOutcome text_list =
+      BuildPreview("<#End:TextList#>x<#Loop:TextList#>");
+  EXPECT_EQ(text_list.message,
+            u"تگ پايان حلقه پيش از تگ آغاز آن آمده است:\u200f\r\n\r\n"
+            u"<#End:TextList#>\r\n");
+  EXPECT_EQ(text_list.icon, MessageIcon::kError);
+  EXPECT_FALSE(text_list.preview);
+}
+
+TEST(MessagesTest, NotFoundMessageJoinsItsPiecesInStoredOrder) {
+  EXPECT_EQ(NotFoundMessage(u"Template.htm"),
+            u" را پيدا نكردم، اين فايل بايد در كنار من باشد!\u200f "
+            u"Template.htm فايل ");
+}

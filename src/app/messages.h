@@ -1,0 +1,28 @@
+// Every text the program shows. They are shown exactly as written here: the
+// direction marks inside them are part of the texts, none are added.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+inline constexpr std::u16string_view kMessageTitle = u"نتيجه";
+
+// The pieces are joined in this order, which is not their reading order.
+std::u16string NotFoundMessage(std::u16string_view file_name);
+
+inline constexpr std::u16string_view kCannotOpenMessage = u"فايل باز نشد";
+inline constexpr std::u16string_view kCreatedMessage =
+    u"ساخته شد index.htm فايل";
+inline constexpr std::u16string_view kNotCreatedMessage =
+    u"ساخته نشد index.htm فايل";
+
+// Headers of the reports; the report follows after an empty line.
+inline constexpr std::u16string_view kMissingTagsHeader =
+    u"تگ(هاي) زير يافت نشد:\u200f";
+inline constexpr std::u16string_view kUnknownTagsHeader =
+    u"تگ(هاي) ناشناخته:\u200f";
+inline constexpr std::u16string_view kMisorderedLoopHeader =
+    u"تگ پايان حلقه پيش از تگ آغاز آن آمده است:\u200f";
+
+std::u16string ReportMessage(std::u16string_view header,
+                             std::u16string_view report);

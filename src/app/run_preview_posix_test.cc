@@ -1,0 +1,281 @@
+// Runs the built program as a user does: copied into a folder of its own,
+// started from another working directory, with the outcome read from its
+// streams (or from a stand-in zenity) and from the folder's files.
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/codepage.h"
+#include "preview/test_panel.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const fs::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Encoded(std::u16string_view text) {
+  return EncodeWindows1256(text).value();
+}
+
+struct RunResult {
+  std::string out;
+  std::string err;
+};
+
+class RunPreviewTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = MakeTempDir();
+    folder_ = root_ / "tool";
+    elsewhere_ = root_ / "elsewhere";
+    fs::create_directories(folder_);
+    fs::create_directories(elsewhere_);
+    fs::copy_file(TEMPLATE_PREVIEW_PROGRAM, folder_ / "template-preview");
+  }
+
+  void TearDown() override {
+    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
+    // Nothing may ever land in the working directory.
+    EXPECT_TRUE(fs::is_empty(elsewhere_));
+    fs::remove_all(root_);
+  }
+
+  static fs::path MakeTempDir() {
+    std::string pattern = (fs::temp_directory_path() / "preview-test-XXXXXX");
+    EXPECT_NE(mkdtemp(pattern.data()), nullptr);
+    fs::permissions(pattern, fs::perms::all, fs::perm_options::add);
+    return pattern;
+  }
+
+  // Starts the program with only the given environment and waits for it.
+  RunResult Run(const std::vector<std::string>& env = {"PATH=/usr/bin:/bin"},
+                uid_t as_user = static_cast<uid_t>(-1)) {
+    const fs::path out_file = root_ / "stdout";
+    const fs::path err_file = root_ / "stderr";
+    const std::string program = (folder_ / "template-preview").string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+      const int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+      if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+          chdir(elsewhere_.c_str()) != 0)
+        _exit(101);
+      if (as_user != static_cast<uid_t>(-1) &&
+          (setgid(as_user) != 0 || setuid(as_user) != 0))
+        _exit(102);
+      std::vector<char*> envp;
+      for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+      envp.push_back(nullptr);
+      char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+      execve(program.c_str(), argv, envp.data());
+      _exit(103);
+    }
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the same status for every outcome";
+    RunResult result{ReadFile(out_file), ReadFile(err_file)};
+    fs::remove(out_file);
+    fs::remove(err_file);
+    return result;
+  }
+
+  std::set<std::string> FolderFiles() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
+
+  fs::path root_, folder_, elsewhere_;
+};
+
+const std::set<std::string> kJustTheProgram = {"template-preview"};
+const std::set<std::string> kAfterSuccess = {"template-preview", "Template.htm",
+                                             "index.htm"};
+
+}  // namespace
+
+TEST_F(RunPreviewTest, MissingTemplateIsNamedAndNothingIsWritten) {
+  const RunResult result = Run();
+  EXPECT_EQ(result.err,
+            " را پيدا نكردم، اين فايل بايد در كنار من باشد!\u200f Template.htm "
+            "فايل \n");
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(FolderFiles(), kJustTheProgram);
+}
+
+TEST_F(RunPreviewTest, TemplateInTheWorkingDirectoryIsNotUsed) {
+  WriteFile(elsewhere_ / "Template.htm", "<p>x</p>");
+  const RunResult result = Run();
+  EXPECT_NE(result.err.find("Template.htm"), std::string::npos);
+  EXPECT_EQ(FolderFiles(), kJustTheProgram);
+  fs::remove(elsewhere_ / "Template.htm");
+}
+
+TEST_F(RunPreviewTest, FolderNamedLikeTheTemplateIsNotATemplate) {
+  fs::create_directory(folder_ / "Template.htm");
+  const RunResult result = Run();
+  EXPECT_NE(result.err.find("را پيدا نكردم"), std::string::npos);
+  EXPECT_FALSE(fs::exists(folder_ / "index.htm"));
+}
+
+TEST_F(RunPreviewTest, EmptyTemplateCannotBeOpened) {
+  WriteFile(folder_ / "Template.htm", "");
+  const RunResult result = Run();
+  EXPECT_EQ(result.err, "فايل باز نشد\n");
+  EXPECT_EQ(result.out, "");
+  EXPECT_FALSE(fs::exists(folder_ / "index.htm"));
+}
+
+TEST_F(RunPreviewTest, SuccessWritesThePreviewBesideTheProgram) {
+  std::string high;
+  for (int b = 0x80; b < 0x100; ++b) high += static_cast<char>(b);
+  const std::string page = "<html>\r\n" + high + "<b><#EntryDate#></b>\n" + high +
+                           "\r\n</html>\r\n";
+  WriteFile(folder_ / "Template.htm", page);
+  const RunResult result = Run();
+  EXPECT_EQ(result.out, "ساخته شد index.htm فايل\n");
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  const std::string expected = "<html>\r\n" + high + "<b>1388/1/1</b>\n" + high +
+                               "\r\n</html>\r\n" + Encoded(TestPanelText());
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), expected);
+
+  // A second run replaces the first preview with the same bytes.
+  WriteFile(folder_ / "index.htm", "earlier");
+  EXPECT_EQ(Run().out, "ساخته شد index.htm فايل\n");
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), expected);
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, UnknownTagKeepsTheEarlierPreview) {
+  WriteFile(folder_ / "Template.htm", "<#SiteName#><#Foo#>\r\n<#Bar#>");
+  WriteFile(folder_ / "index.htm", "earlier");
+  const RunResult result = Run();
+  EXPECT_EQ(result.err, "تگ(هاي) ناشناخته:\u200f\n\n<#Foo#>\n<#Bar#>\n");
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, MisorderedLoopKeepsTheEarlierPreview) {
+  WriteFile(folder_ / "Template.htm", "<#End:Menu#><#Loop:Menu#>");
+  WriteFile(folder_ / "index.htm", "earlier");
+  const RunResult result = Run();
+  EXPECT_EQ(result.err,
+            "تگ پايان حلقه پيش از تگ آغاز آن آمده است:\u200f\n\n<#End:Menu#>\n");
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
+}
+
+TEST_F(RunPreviewTest, UnwritableFolderKeepsTheEarlierPreview) {
+  WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  WriteFile(folder_ / "index.htm", "earlier");
+  fs::permissions(folder_, fs::perms::owner_write | fs::perms::group_write |
+                               fs::perms::others_write,
+                  fs::perm_options::remove);
+  // Root writes anywhere; the program then runs as an ordinary user.
+  const uid_t nobody = geteuid() == 0 ? 65534 : static_cast<uid_t>(-1);
+  const RunResult result = Run({"PATH=/usr/bin:/bin"}, nobody);
+  EXPECT_EQ(result.err, "ساخته نشد index.htm فايل\n");
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, FolderNamedIndexIsKeptAndNoTemporaryFileStays) {
+  WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  fs::create_directory(folder_ / "index.htm");
+  WriteFile(folder_ / "index.htm" / "inside", "kept");
+  const RunResult result = Run();
+  EXPECT_EQ(result.err, "ساخته نشد index.htm فايل\n");
+  EXPECT_EQ(ReadFile(folder_ / "index.htm" / "inside"), "kept");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, ExampleTemplateRunsClean) {
+  fs::copy_file(EXAMPLE_TEMPLATE, folder_ / "Template.htm");
+  const RunResult result = Run();
+  EXPECT_EQ(result.out, "ساخته شد index.htm فايل\n");
+  EXPECT_EQ(result.err, "");
+  const std::string preview = ReadFile(folder_ / "index.htm");
+  EXPECT_EQ(preview.find("<#"), std::string::npos);
+  EXPECT_TRUE(preview.ends_with(Encoded(TestPanelText())));
+}
+
+class FakeZenityTest : public RunPreviewTest {
+ protected:
+  // A zenity that records its arguments, one per line, and succeeds.
+  void InstallFakeZenity(int exit_status) {
+    fs::create_directory(root_ / "bin");
+    WriteFile(root_ / "bin" / "zenity",
+              "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
+                  (root_ / "zenity-args").string() + "\"\nexit " +
+                  std::to_string(exit_status) + "\n");
+    fs::permissions(root_ / "bin" / "zenity", fs::perms::owner_all);
+  }
+  std::vector<std::string> Env() const {
+    return {"PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin", "DISPLAY=:99"};
+  }
+  std::string ZenityArgs() const { return ReadFile(root_ / "zenity-args"); }
+};
+
+TEST_F(FakeZenityTest, SuccessIsShownInADialog) {
+  InstallFakeZenity(0);
+  WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  const RunResult result = Run(Env());
+  EXPECT_EQ(ZenityArgs(),
+            "--info\n--title=نتيجه\n--no-markup\n--text=ساخته شد index.htm فايل\n");
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "");
+  fs::remove(root_ / "zenity-args");
+}
+
+TEST_F(FakeZenityTest, TemplateTextReachesTheDialogUninterpreted) {
+  InstallFakeZenity(0);
+  WriteFile(folder_ / "Template.htm",
+            "<#$(touch pwned)<b>`id`;&amp;#>");
+  const RunResult result = Run(Env());
+  EXPECT_EQ(ZenityArgs(),
+            "--error\n--title=نتيجه\n--no-markup\n"
+            "--text=تگ(هاي) ناشناخته:\u200f\r\n\r\n<#$(touch pwned)<b>`id`;&amp;#>\r\n\n");
+  EXPECT_FALSE(fs::exists(elsewhere_ / "pwned"));
+  EXPECT_FALSE(fs::exists(folder_ / "pwned"));
+  EXPECT_EQ(result.err, "");
+  fs::remove(root_ / "zenity-args");
+}
+
+TEST_F(FakeZenityTest, FailingDialogFallsBackToTheTerminal) {
+  InstallFakeZenity(1);
+  const RunResult result = Run(Env());
+  EXPECT_NE(result.err.find("Template.htm"), std::string::npos);
+  fs::remove(root_ / "zenity-args");
+}
+
+TEST_F(FakeZenityTest, NoDisplayMeansNoDialog) {
+  InstallFakeZenity(0);
+  WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  const RunResult result = Run({"PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin"});
+  EXPECT_FALSE(fs::exists(root_ / "zenity-args"));
+  EXPECT_EQ(result.out, "ساخته شد index.htm فايل\n");
+}
