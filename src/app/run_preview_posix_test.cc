@@ -170,6 +170,16 @@ TEST_F(RunPreviewTest, SuccessWritesThePreviewBesideTheProgram) {
   EXPECT_EQ(FolderFiles(), kAfterSuccess);
 }
 
+TEST_F(RunPreviewTest, WorksFromAFolderWithAPersianName) {
+  folder_ = root_ / "قالب آزمايشي";
+  fs::create_directories(folder_);
+  fs::copy_file(TEMPLATE_PREVIEW_PROGRAM, folder_ / "template-preview");
+  WriteFile(folder_ / "Template.htm", "<p><#SoundPasvand#></p>");
+  const RunResult result = Run();
+  EXPECT_EQ(result.out, "ساخته شد index.htm فايل\n");
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "<p>wav</p>" + Encoded(TestPanelText()));
+}
+
 TEST_F(RunPreviewTest, UnknownTagKeepsTheEarlierPreview) {
   WriteFile(folder_ / "Template.htm", "<#SiteName#><#Foo#>\r\n<#Bar#>");
   WriteFile(folder_ / "index.htm", "earlier");
