@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit, end-to-end and browser
 # tests, then the same tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, then the Windows program's tests under Wine.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev chromium
@@ -24,5 +24,8 @@ run_suite "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 echo "== Tests under AddressSanitizer and UBSan"
 run_suite "$ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DTEMPLATE_PREVIEW_SANITIZE=ON
+
+echo "== Windows program and tests under Wine"
+"$ROOT/scripts/test-windows.sh"
 
 echo "All tests passed."

@@ -25,25 +25,6 @@ std::wstring LongPath(const std::filesystem::path& path) {
   return L"\\\\?\\" + p;
 }
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() { Close(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-  bool Close() {
-    if (!valid()) return true;
-    const bool ok = CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE handle_;
-};
-
 }  // namespace
 
 std::optional<std::filesystem::path> ProgramDirectory() {
@@ -68,41 +49,60 @@ bool FileExists(const std::filesystem::path& path) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-  Handle file(CreateFileW(LongPath(path).c_str(), GENERIC_READ,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return std::nullopt;
-  std::string bytes;
+  const HANDLE file =
+      CreateFileW(LongPath(path).c_str(), GENERIC_READ,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::optional<std::string> bytes = std::string();
   LARGE_INTEGER size;
-  if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0)
-    bytes.reserve(static_cast<size_t>(size.QuadPart));
+  if (GetFileSizeEx(file, &size) && size.QuadPart > 0)
+    bytes->reserve(static_cast<size_t>(size.QuadPart));
   std::vector<char> buffer(1 << 16);
   for (;;) {
     DWORD n = 0;
-    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
-                  &n, nullptr))
-      return std::nullopt;
+    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &n,
+                  nullptr)) {
+      bytes.reset();
+      break;
+    }
     if (n == 0) break;
-    bytes.append(buffer.data(), n);
+    bytes->append(buffer.data(), n);
   }
+  CloseHandle(file);
   return bytes;
 }
 
 namespace {
 
 // Creates a new file of our own beside `path`, exclusively, so that no other
-// file is ever overwritten.
+// file is ever overwritten. `temp` receives its name.
 HANDLE CreateTemporaryBeside(const std::filesystem::path& path,
                              std::wstring& temp) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = LongPath(path) + L"." + std::to_wstring(GetCurrentProcessId()) +
-           L"-" + std::to_wstring(attempt) + L".tmp";
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // The suffix may push the name past MAX_PATH, so it is added first.
+    temp = LongPath(path.wstring() + L"." +
+                    std::to_wstring(GetCurrentProcessId()) + L"-" +
+                    std::to_wstring(attempt) + L".tmp");
+    const HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
       return file;
   }
   return INVALID_HANDLE_VALUE;
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(
+        bytes.size() < (1u << 30) ? bytes.size() : (1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) ||
+        written == 0)
+      return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
 }
 
 }  // namespace
@@ -110,20 +110,12 @@ HANDLE CreateTemporaryBeside(const std::filesystem::path& path,
 bool ReplaceFileContents(const std::filesystem::path& path,
                          std::string_view bytes) {
   std::wstring temp;
-  Handle file(CreateTemporaryBeside(path, temp));
-  if (!file.valid()) return false;
+  const HANDLE file = CreateTemporaryBeside(path, temp);
+  if (file == INVALID_HANDLE_VALUE) return false;
 
-  bool ok = true;
-  while (ok && !bytes.empty()) {
-    const DWORD chunk = static_cast<DWORD>(
-        bytes.size() < (1u << 30) ? bytes.size() : (1u << 30));
-    DWORD written = 0;
-    ok = WriteFile(file.get(), bytes.data(), chunk, &written, nullptr) &&
-         written > 0;
-    if (ok) bytes.remove_prefix(written);
-  }
-  ok = ok && FlushFileBuffers(file.get());
-  ok = file.Close() && ok;
+  bool ok = WriteAll(file, bytes) && FlushFileBuffers(file);
+  ok = CloseHandle(file) && ok;
+  // One step from the old file to the new one: a reader sees either.
   ok = ok && MoveFileExW(temp.c_str(), LongPath(path).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!ok) DeleteFileW(temp.c_str());
@@ -132,6 +124,7 @@ bool ReplaceFileContents(const std::filesystem::path& path,
 
 void ShowMessage(std::u16string_view text, std::u16string_view title,
                  MessageIcon icon) {
+  // Left to right, OK only: the texts carry their own direction marks.
   const UINT style =
       MB_OK | (icon == MessageIcon::kError ? MB_ICONERROR : MB_ICONINFORMATION);
   MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(), style);

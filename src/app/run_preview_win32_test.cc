@@ -1,0 +1,254 @@
+// Runs the built Windows program as a user does: copied into a fresh folder
+// of its own and started from another working directory. The outcome is
+// read off its message box, which is then closed with OK, and off the
+// folder's files.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <set>
+#include <string>
+
+#include "app/build_preview.h"
+#include "app/codepage.h"
+#include "app/message_box_probe-win32.h"
+#include "app/messages.h"
+#include "preview/test_panel.h"
+
+namespace fs = std::filesystem;
+
+void PrintTo(SeenIcon icon, std::ostream* out) {
+  switch (icon) {
+    case SeenIcon::kNone: *out << "no icon"; break;
+    case SeenIcon::kError: *out << "the error icon"; break;
+    case SeenIcon::kInformation: *out << "the information icon"; break;
+    case SeenIcon::kOther: *out << "another picture"; break;
+  }
+}
+
+namespace {
+
+constexpr DWORD kWaitMs = 60000;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const fs::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::wstring Wide(std::u16string_view text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+std::string Encoded(std::u16string_view text) {
+  return EncodeWindows1256(text).value();
+}
+
+struct RunResult {
+  bool box_shown = false;
+  SeenMessageBox box;
+  bool ended = false;
+  DWORD exit_code = 0;
+};
+
+class RunPreviewTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH + 1];
+    ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    const testing::TestInfo* test =
+        testing::UnitTest::GetInstance()->current_test_info();
+    root_ = fs::path(temp) / ("preview-test-" +
+                              std::to_string(GetCurrentProcessId()) + "-" +
+                              test->name());
+    fs::remove_all(root_);
+    elsewhere_ = root_ / "elsewhere";
+    fs::create_directories(elsewhere_);
+    UseFolder(L"tool");
+  }
+
+  void TearDown() override {
+    // Nothing may ever land in the working directory.
+    EXPECT_TRUE(fs::is_empty(elsewhere_));
+    fs::remove_all(root_);
+  }
+
+  // The folder that holds the program; a fresh one with a copy of it.
+  void UseFolder(const std::wstring& name) {
+    folder_ = root_ / name;
+    fs::create_directories(folder_);
+    fs::copy_file(TEMPLATE_PREVIEW_PROGRAM, folder_ / "template-preview.exe");
+  }
+
+  // Starts the program, reads its message box, presses OK and waits for
+  // the program to end.
+  RunResult Run() {
+    RunResult result;
+    const std::wstring program = (folder_ / "template-preview.exe").wstring();
+    std::wstring command_line = L"\"" + program + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, elsewhere_.wstring().c_str(),
+                        &startup, &process)) {
+      ADD_FAILURE() << "cannot start the program: " << GetLastError();
+      return result;
+    }
+    HWND box = WaitForMessageBox(process.hProcess, process.dwProcessId,
+                                 Wide(kMessageTitle), kWaitMs);
+    if (box) {
+      result.box_shown = true;
+      result.box = ReadMessageBox(box, process.dwProcessId);
+      EXPECT_TRUE(PressOk(box)) << "no OK button";
+    }
+    result.ended =
+        WaitForSingleObject(process.hProcess, kWaitMs) == WAIT_OBJECT_0;
+    if (result.ended) {
+      GetExitCodeProcess(process.hProcess, &result.exit_code);
+    } else {
+      TerminateProcess(process.hProcess, 1);
+      WaitForSingleObject(process.hProcess, kWaitMs);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+  }
+
+  // Runs the program and checks that it told `text` in a box of its kind
+  // and then ended with the same status as always.
+  void RunExpecting(std::u16string_view text, SeenIcon icon) {
+    const RunResult result = Run();
+    ASSERT_TRUE(result.box_shown) << "no message box appeared";
+    const SeenMessageBox& box = result.box;
+    EXPECT_EQ(box.window_class, L"#32770") << "not a standard message box";
+    EXPECT_EQ(box.title, Wide(kMessageTitle));
+    EXPECT_EQ(box.text, Wide(text));
+    EXPECT_EQ(box.icon, icon);
+    EXPECT_EQ(box.buttons, std::vector<int>{IDOK}) << "OK, and only OK";
+    // Wine ignores the right-to-left flags of a message box; Windows shows
+    // them in the styles read here.
+    EXPECT_FALSE(box.right_to_left);
+    EXPECT_TRUE(box.visual_styles) << "the manifest was not applied";
+    EXPECT_EQ(box.other_windows, 0) << "the box is all the user sees";
+    EXPECT_TRUE(result.ended) << "the program went on after OK";
+    EXPECT_EQ(result.exit_code, 0u) << "the same status for every outcome";
+  }
+
+  std::set<std::wstring> FolderFiles() const {
+    std::set<std::wstring> names;
+    for (const auto& entry : fs::directory_iterator(folder_))
+      names.insert(entry.path().filename().wstring());
+    return names;
+  }
+
+  fs::path root_, folder_, elsewhere_;
+};
+
+const std::set<std::wstring> kJustTheProgram = {L"template-preview.exe"};
+const std::set<std::wstring> kAfterSuccess = {L"template-preview.exe",
+                                              L"Template.htm", L"index.htm"};
+
+// A template with every byte from 0x80 up, line ends of both kinds and one
+// tag, and the preview it must give.
+const std::string kHigh = [] {
+  std::string high;
+  for (int b = 0x80; b < 0x100; ++b) high += static_cast<char>(b);
+  return high;
+}();
+const std::string kPage = "<html>\r\n" + kHigh + "<b><#EntryDate#></b>\n" +
+                          kHigh + "\r\n</html>\r\n";
+std::string ExpectedPreview() {
+  return "<html>\r\n" + kHigh + "<b>1388/1/1</b>\n" + kHigh +
+         "\r\n</html>\r\n" + Encoded(TestPanelText());
+}
+
+}  // namespace
+
+TEST_F(RunPreviewTest, MissingTemplateIsNamedAndNothingIsWritten) {
+  RunExpecting(NotFoundMessage(u"Template.htm"), SeenIcon::kError);
+  EXPECT_EQ(FolderFiles(), kJustTheProgram);
+}
+
+TEST_F(RunPreviewTest, TemplateInTheWorkingDirectoryIsNotUsed) {
+  WriteFile(elsewhere_ / "Template.htm", "<p>x</p>");
+  RunExpecting(NotFoundMessage(u"Template.htm"), SeenIcon::kError);
+  EXPECT_EQ(FolderFiles(), kJustTheProgram);
+  fs::remove(elsewhere_ / "Template.htm");
+}
+
+TEST_F(RunPreviewTest, EmptyTemplateCannotBeOpened) {
+  WriteFile(folder_ / "Template.htm", "");
+  RunExpecting(kCannotOpenMessage, SeenIcon::kError);
+  EXPECT_FALSE(fs::exists(folder_ / "index.htm"));
+}
+
+TEST_F(RunPreviewTest, SuccessWritesThePreviewBesideTheProgram) {
+  WriteFile(folder_ / "Template.htm", kPage);
+  RunExpecting(kCreatedMessage, SeenIcon::kInformation);
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), ExpectedPreview());
+}
+
+TEST_F(RunPreviewTest, EarlierPreviewIsReplaced) {
+  WriteFile(folder_ / "Template.htm", kPage);
+  WriteFile(folder_ / "index.htm", "earlier, and longer than nothing");
+  RunExpecting(kCreatedMessage, SeenIcon::kInformation);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), ExpectedPreview());
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, ExampleTemplateGivesThePipelinesBytes) {
+  const std::string page = ReadFile(EXAMPLE_TEMPLATE);
+  ASSERT_FALSE(page.empty());
+  const PreviewOutcome outcome = BuildPreview(page);
+  ASSERT_TRUE(outcome.preview.has_value());
+  WriteFile(folder_ / "Template.htm", page);
+  RunExpecting(kCreatedMessage, SeenIcon::kInformation);
+  EXPECT_TRUE(ReadFile(folder_ / "index.htm") == *outcome.preview)
+      << "index.htm differs from the pipeline's bytes";
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, FolderWithAPersianName) {
+  UseFolder(L"پيش\u200cنمايش قالب");
+  WriteFile(folder_ / "Template.htm", kPage);
+  RunExpecting(kCreatedMessage, SeenIcon::kInformation);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), ExpectedPreview());
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, UnknownTagKeepsTheEarlierPreview) {
+  WriteFile(folder_ / "Template.htm", "<#SiteName#><#Foo#>\r\n<#Bar#>");
+  WriteFile(folder_ / "index.htm", "earlier");
+  RunExpecting(ReportMessage(kUnknownTagsHeader, u"<#Foo#>\r\n<#Bar#>\r\n"),
+               SeenIcon::kError);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, MisorderedLoopKeepsTheEarlierPreview) {
+  WriteFile(folder_ / "Template.htm", "<#End:Menu#><#Loop:Menu#>");
+  WriteFile(folder_ / "index.htm", "earlier");
+  RunExpecting(ReportMessage(kMisorderedLoopHeader, u"<#End:Menu#>\r\n"),
+               SeenIcon::kError);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, FolderNamedIndexIsKeptAndNoTemporaryFileStays) {
+  WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  fs::create_directory(folder_ / "index.htm");
+  WriteFile(folder_ / "index.htm" / "inside", "kept");
+  RunExpecting(kNotCreatedMessage, SeenIcon::kError);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm" / "inside"), "kept");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
