@@ -39,7 +39,8 @@ PreviewOutcome BuildPreview(std::string_view template_bytes) {
     page = std::move(*expanded);
   }
 
-  page = AppendTestPanel(page);
+  // The same as AppendTestPanel, without a copy of the whole page.
+  page += TestPanelText();
 
   const std::u16string unknown = FindUnknownTags(page);
   if (!unknown.empty())

@@ -18,9 +18,17 @@
 // tag of a later row.
 //
 // Each piece is filed under the first later row whose find it begins with and
-// filed again whenever its text changes, so a row visits only its own
-// candidates. Openings that match no row stay plain text of the page and get
-// a piece of their own only when a neighbour needs one.
+// filed again whenever its first characters change, so a row visits only its
+// own candidates and checks them without reading the page. Openings that
+// match no row stay plain text of the page and get a piece of their own only
+// when a neighbour needs one.
+//
+// Text only ever moves to the left (into the piece before), so an opening
+// that no row matches and whose text is at least as long as the longest find
+// is a wall: its first characters never change, no row ever matches it, and
+// it never gives text or its "<" away. The page is worked on in blocks cut
+// at such walls, all rows on one block before the next, which keeps the work
+// in the cache; the result is the same as with all rows over the whole page.
 
 #include <algorithm>
 #include <array>
@@ -36,8 +44,15 @@ namespace {
 
 constexpr size_t npos = std::u16string_view::npos;
 constexpr int32_t kNone = -1;
-// The pos of a piece that does not begin at an opening of the original text.
+// The opening of a piece that does not begin at an opening of the original
+// text.
 constexpr uint32_t kMadePiece = std::numeric_limits<uint32_t>::max();
+// Rows are counted in 16 bits; longer tables go row by row.
+constexpr size_t kMaxRows = 30000;
+// Pieces per block, at least, before the next wall ends it.
+constexpr size_t kBlockPieces = 1024;
+// Room left behind a fast result (the preview's panel fits in it).
+constexpr size_t kSpareRoom = 4096;
 
 bool IsTagFind(std::u16string_view find) {
   return find.size() >= 2 && find[0] == u'<' && find[1] == u'#' &&
@@ -51,18 +66,19 @@ struct Segment {
 };
 
 struct Piece {
-  // Where the piece begins in the original text (kMadePiece if it does not
-  // begin at an original opening), and where the original text resumes after
-  // it. Original openings between a piece's end and the next piece's pos
-  // that never got a piece are emitted straight from the original text.
-  uint32_t pos;
-  uint32_t orig_end;
+  // Both are indexes into the openings of the original text: the one the
+  // piece begins at (kMadePiece if none), and the one where the original text
+  // resumes after it. Openings in between that never got a piece of their
+  // own are emitted straight from the original text.
+  uint32_t opening;
+  uint32_t resume;
   int32_t prev = kNone;
   int32_t next = kNone;
   int32_t first = kNone;  // segments, in order
   int32_t last = kNone;
-  int32_t matched_row = -1;
-  int32_t done_row = -1;
+  int16_t filed_row = -1;  // the row this piece is filed under, or -1
+  int16_t matched_row = -1;
+  int16_t done_row = -1;
   bool alive = true;
 };
 
@@ -74,12 +90,10 @@ class PieceRewriter {
     for (size_t r = 0; r < rows.size(); ++r) {
       const std::u16string_view find = rows[r].find;
       max_find_ = std::max(max_find_, find.size());
-      if (find.size() == 2) {
+      if (find.size() < 4)
         short_rows_.push_back(static_cast<int32_t>(r));
-        for (auto& list : by_key_) list.push_back(static_cast<int32_t>(r));
-      } else {
-        by_key_[find[2] & 0xFF].push_back(static_cast<int32_t>(r));
-      }
+      else
+        by_key_[Key(find)].push_back(static_cast<int32_t>(r));
       const std::u16string_view value = rows[r].replacement;
       for (size_t p = FindOpening(value, 0); p != npos;
            p = FindOpening(value, p + 2))
@@ -90,17 +104,30 @@ class PieceRewriter {
 
   std::u16string Run() {
     SplitOriginal();
-    for (size_t r = 0; r < rows_.size(); ++r) ApplyRow(static_cast<int32_t>(r));
+    for (size_t b = 0; b < block_starts_.size(); ++b) {
+      const int32_t end = b + 1 < block_starts_.size()
+                              ? block_starts_[b + 1]
+                              : static_cast<int32_t>(pieces_.size());
+      for (int32_t piece = block_starts_[b]; piece < end; ++piece)
+        if (pieces_[piece].filed_row >= 0)
+          buckets_[pieces_[piece].filed_row].push_back(piece);
+      for (size_t r = 0; r < rows_.size(); ++r) ApplyRow(static_cast<int32_t>(r));
+    }
     return Assemble();
   }
 
  private:
   // --- pieces and segments -------------------------------------------------
 
-  int32_t NewPiece(uint32_t pos) {
+  // Finds of four characters or more are looked up by their third and fourth.
+  static size_t Key(std::u16string_view text) {
+    return (static_cast<size_t>(text[2]) * 31 + text[3]) % kKeys;
+  }
+
+  int32_t NewPiece(uint32_t opening) {
     if (pieces_.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max()))
       throw std::length_error("too many pieces");
-    pieces_.push_back(Piece{pos, 0});
+    pieces_.push_back(Piece{opening, 0});
     return static_cast<int32_t>(pieces_.size() - 1);
   }
 
@@ -200,60 +227,95 @@ class PieceRewriter {
   // The first row after `after` whose find `prefix` begins with, or -1.
   int32_t FirstRow(std::u16string_view prefix, int32_t after) const {
     if (prefix.size() < 2 || prefix[0] != u'<' || prefix[1] != u'#') return -1;
-    const std::vector<int32_t>& candidates =
-        prefix.size() >= 3 ? by_key_[prefix[2] & 0xFF] : short_rows_;
-    for (auto it = std::upper_bound(candidates.begin(), candidates.end(), after);
-         it != candidates.end(); ++it) {
-      if (prefix.starts_with(rows_[*it].find)) return *it;
-    }
-    return -1;
+    int32_t best = -1;
+    const auto first_in = [&](const std::vector<int32_t>& candidates) {
+      for (auto it = std::upper_bound(candidates.begin(), candidates.end(), after);
+           it != candidates.end() && (best < 0 || *it < best); ++it) {
+        if (prefix.starts_with(rows_[*it].find)) {
+          best = *it;
+          return;
+        }
+      }
+    };
+    if (!short_rows_.empty()) first_in(short_rows_);
+    if (prefix.size() >= 4) first_in(by_key_[Key(prefix)]);
+    return best;
   }
 
   void File(int32_t piece, int32_t after) {
     const int32_t row = FirstRow(Prefix(piece), after);
+    pieces_[piece].filed_row = static_cast<int16_t>(row);
     if (row >= 0) buckets_[row].push_back(piece);
   }
 
+  // Files the piece again unless its first characters cannot have changed:
+  // a find is never longer than max_find_, so text behind that many
+  // characters decides nothing.
+  void Refile(int32_t piece, int32_t after) {
+    const Piece& p = pieces_[piece];
+    if (p.first != kNone && segments_[p.first].size >= max_find_) return;
+    File(piece, after);
+  }
+
   // Cuts the original text into the head and a piece for every opening that
-  // some row matches; the other openings stay plain text for now.
+  // some row matches; the other openings stay plain text for now. Opening 0
+  // stands for the start of the head, and a last one for the end of the text.
   void SplitOriginal() {
-    const int32_t head = NewPiece(0);
-    int32_t tail = head;
-    int32_t open_piece = head;  // its end is the next opening
-    uint32_t open_start = 0;
-    const auto close = [&](size_t end) {
-      AppendSegment(open_piece, text_.data() + open_start, end - open_start);
-      pieces_[open_piece].orig_end = static_cast<uint32_t>(end);
-      open_piece = kNone;
-    };
+    openings_.push_back(0);
+    std::vector<std::pair<uint32_t, int16_t>> matched;  // opening, row
     for (size_t p = FindOpening(text_, 0); p != npos; p = FindOpening(text_, p + 2)) {
-      if (open_piece != kNone) close(p);
       const int32_t row =
           FirstRow(text_.substr(p, std::min(max_find_, text_.size() - p)), -1);
-      if (row < 0) continue;
-      const int32_t piece = NewPiece(static_cast<uint32_t>(p));
-      LinkAfter(tail, piece);
-      tail = open_piece = piece;
-      open_start = static_cast<uint32_t>(p);
-      buckets_[row].push_back(piece);
+      if (row >= 0)
+        matched.emplace_back(static_cast<uint32_t>(openings_.size()),
+                             static_cast<int16_t>(row));
+      openings_.push_back(static_cast<uint32_t>(p));
     }
-    if (open_piece != kNone) close(text_.size());
+    openings_.push_back(static_cast<uint32_t>(text_.size()));
+
+    pieces_.reserve(matched.size() + matched.size() / 2 + 16);
+    segments_.reserve(2 * matched.size() + 16);
+    const int32_t head = NewPiece(0);
+    AppendSegment(head, text_.data(), openings_[1]);
+    pieces_[head].resume = 1;
+    block_starts_.push_back(head);
+    size_t in_block = 1;
+    uint32_t previous = 0;
+    for (const auto& [opening, row] : matched) {
+      if (in_block >= kBlockPieces && WallBetween(previous, opening)) {
+        block_starts_.push_back(static_cast<int32_t>(pieces_.size()));
+        in_block = 0;
+      }
+      const int32_t piece = NewPiece(opening);
+      AppendSegment(piece, text_.data() + openings_[opening],
+                    openings_[opening + 1] - openings_[opening]);
+      pieces_[piece].resume = opening + 1;
+      pieces_[piece].filed_row = row;
+      LinkAfter(piece - 1, piece);
+      ++in_block;
+      previous = opening;
+    }
+  }
+
+  // Whether an unmatched opening strictly between the two is a wall. Every
+  // opening between two matched ones is unmatched.
+  bool WallBetween(uint32_t from, uint32_t to) const {
+    for (uint32_t k = from + 1; k < to; ++k)
+      if (openings_[k + 1] - openings_[k] >= max_find_) return true;
+    return false;
   }
 
   // The piece right before `piece` in the page, made from the original text
   // if it has none yet.
   int32_t Predecessor(int32_t piece) {
     const int32_t before = pieces_[piece].prev;
-    const uint32_t pos = pieces_[piece].pos;
-    const uint32_t gap = pieces_[before].orig_end;
-    if (pos == kMadePiece || gap == pos) return before;
-    // The original text from `gap` to `pos` is a run of untouched pieces,
-    // the first of them beginning at `gap`; the last one is wanted.
-    uint32_t q = pos - 2;
-    while (!(text_[q] == u'<' && text_[q + 1] == u'#')) --q;
-    const int32_t made = NewPiece(q);
-    AppendSegment(made, text_.data() + q, pos - q);
-    pieces_[made].orig_end = pos;
+    const uint32_t opening = pieces_[piece].opening;
+    if (opening == kMadePiece || pieces_[before].resume == opening) return before;
+    // Untouched openings lie between the two; the last of them is wanted.
+    const int32_t made = NewPiece(opening - 1);
+    AppendSegment(made, text_.data() + openings_[opening - 1],
+                  openings_[opening] - openings_[opening - 1]);
+    pieces_[made].resume = opening;
     LinkAfter(before, made);
     return made;
   }
@@ -262,15 +324,15 @@ class PieceRewriter {
     std::vector<int32_t> candidates;
     candidates.swap(buckets_[row]);
     if (candidates.empty()) return;
-    const std::u16string_view find = rows_[row].find;
 
     // All matches are decided on the page as it is before this row.
     matches_.clear();
+    // A piece filed under this row and not changed since begins with its
+    // find; one changed since was filed again, under its new first row.
     for (const int32_t piece : candidates) {
       Piece& p = pieces_[piece];
-      if (!p.alive || p.matched_row == row) continue;
-      if (!Prefix(piece).starts_with(find)) continue;
-      pieces_[piece].matched_row = row;
+      if (!p.alive || p.filed_row != row || p.matched_row == row) continue;
+      p.matched_row = static_cast<int16_t>(row);
       matches_.push_back(piece);
     }
     candidates = {};
@@ -295,13 +357,19 @@ class PieceRewriter {
   // at every opening around the new text.
   void Replace(int32_t piece, int32_t row) {
     const std::u16string_view value = rows_[row].replacement;
-    pieces_[piece].done_row = row;
+    pieces_[piece].done_row = static_cast<int16_t>(row);
     DropPrefix(piece, rows_[row].find.size());
+    result_size_ += value.size();
+    result_size_ -= rows_[row].find.size();
     const int32_t rest_first = pieces_[piece].first;
     const int32_t rest_last = pieces_[piece].last;
-    const char16_t rest0 =
-        rest_first == kNone ? char16_t{0} : segments_[rest_first].data[0];
-    const uint32_t orig_end = pieces_[piece].orig_end;
+    // The character behind the match matters only where it can meet a "<":
+    // the value's last one, or the text before when the value is empty.
+    const bool rest0_needed = value.empty() || value.back() == u'<';
+    const char16_t rest0 = rest_first == kNone || !rest0_needed
+                               ? char16_t{0}
+                               : segments_[rest_first].data[0];
+    const uint32_t resume = pieces_[piece].resume;
     pieces_[piece].first = pieces_[piece].last = kNone;
 
     // Openings in value + rest, by their position in it.
@@ -321,6 +389,7 @@ class PieceRewriter {
     };
 
     changed_.clear();
+    refile_.clear();
     int32_t last;       // the last piece holding text of this one
     size_t next_start;  // the first entry of starts_ not placed yet
     if (!starts_.empty() && starts_[0] == 0) {
@@ -342,12 +411,12 @@ class PieceRewriter {
         append(made, 0, chunk_end(0));
         LinkAfter(before, made);
         last = made;
-        changed_.push_back(before);
+        refile_.push_back(before);
         changed_.push_back(made);
       } else {
         append(before, 0, chunk_end(0));
         last = before;
-        changed_.push_back(before);
+        refile_.push_back(before);
       }
       next_start = 0;
     }
@@ -358,47 +427,45 @@ class PieceRewriter {
       last = made;
       changed_.push_back(made);
     }
-    pieces_[last].orig_end = orig_end;
+    pieces_[last].resume = resume;
     for (const int32_t p : changed_) File(p, row);
+    for (const int32_t p : refile_) Refile(p, row);
   }
 
   std::u16string Assemble() const {
-    size_t total = 0;
-    uint32_t cursor = 0;
-    for (int32_t i = 0; i != kNone; i = pieces_[i].next) {
-      const Piece& p = pieces_[i];
-      if (p.pos != kMadePiece) total += p.pos - cursor;
-      for (int32_t s = p.first; s != kNone; s = segments_[s].next)
-        total += segments_[s].size;
-      cursor = p.orig_end;
-    }
-    total += text_.size() - cursor;
-
     std::u16string out;
-    out.reserve(total);
-    cursor = 0;
+    // A little room to spare, so that a short text can still be appended to
+    // the result in place.
+    out.reserve(result_size_ + kSpareRoom);
+    uint32_t cursor = 0;  // an opening
     for (int32_t i = 0; i != kNone; i = pieces_[i].next) {
       const Piece& p = pieces_[i];
-      if (p.pos != kMadePiece) out.append(text_.substr(cursor, p.pos - cursor));
+      if (p.opening != kMadePiece)
+        out.append(text_.data() + openings_[cursor],
+                   openings_[p.opening] - openings_[cursor]);
       for (int32_t s = p.first; s != kNone; s = segments_[s].next)
         out.append(segments_[s].data, segments_[s].size);
-      cursor = p.orig_end;
+      cursor = p.resume;
     }
-    out.append(text_.substr(cursor));
+    out.append(text_.substr(openings_[cursor]));
     return out;
   }
 
   std::u16string_view text_;
   std::span<const Substitution> rows_;
+  size_t result_size_ = text_.size();
+  static constexpr size_t kKeys = 1024;
   size_t max_find_ = 2;
-  std::array<std::vector<int32_t>, 256> by_key_;  // rows by find[2] & 0xFF
-  std::vector<int32_t> short_rows_;                // rows whose find is "<#"
+  std::array<std::vector<int32_t>, kKeys> by_key_;  // rows by Key(find)
+  std::vector<int32_t> short_rows_;  // rows whose find is shorter than four
+  std::vector<uint32_t> openings_;   // positions of every "<#" in text_
+  std::vector<int32_t> block_starts_;  // first piece of each block
   std::vector<std::vector<size_t>> value_openings_;
   std::vector<std::vector<int32_t>> buckets_;  // pieces filed under each row
   std::vector<Piece> pieces_;
   std::vector<Segment> segments_;
   std::u16string prefix_;
-  std::vector<int32_t> matches_, run_, changed_;
+  std::vector<int32_t> matches_, run_, changed_, refile_;
   std::vector<size_t> starts_;
 };
 
@@ -422,6 +489,7 @@ std::u16string ReplaceAllInOrder(std::u16string_view text,
 
   const bool all_tags = std::all_of(kept.begin(), kept.end(),
                                     [](const Substitution& r) { return IsTagFind(r.find); });
-  if (!all_tags || text.size() >= kMadePiece) return ReplaceOneByOne(text, kept);
+  if (!all_tags || kept.size() > kMaxRows || text.size() >= kMadePiece)
+    return ReplaceOneByOne(text, kept);
   return PieceRewriter(text, kept).Run();
 }
