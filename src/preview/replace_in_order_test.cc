@@ -176,3 +176,20 @@ TEST(ReplaceAllInOrderTest, LongRunsOfJoinsAndOpenings) {
   ExpectSameAsOneByOne(straddles, rows);
   ExpectSameAsOneByOne(openings + joins + straddles + openings, rows);
 }
+
+TEST(ReplaceAllInOrderTest, MatchesRowAfterRowOnLargePagesWorkedInBlocks) {
+  // Long pages are worked on in blocks cut at openings that no row can
+  // change; these pages hold many of those between joins and new openings.
+  const std::vector<Substitution> rows = SampleRows();
+  std::mt19937 rng(6);
+  std::uniform_int_distribution<int> percent(0, 99);
+  for (int i = 0; i < 12; ++i) {
+    std::u16string page;
+    for (int n = 0; n < 20000; ++n) {
+      page += RandomText(rng, 3);
+      if (percent(rng) < 3) page += u"<#NoRowFillsThisTag#> ";
+    }
+    ExpectSameAsOneByOne(page, rows);
+    if (HasFailure()) return;
+  }
+}
