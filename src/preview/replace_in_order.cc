@@ -93,12 +93,13 @@ class PieceRewriter {
       if (find.size() < 4)
         short_rows_.push_back(static_cast<int32_t>(r));
       else
-        by_key_[Key(find)].push_back(static_cast<int32_t>(r));
+        keyed_rows_.emplace_back(Key(find), static_cast<int32_t>(r));
       const std::u16string_view value = rows[r].replacement;
       for (size_t p = FindOpening(value, 0); p != npos;
            p = FindOpening(value, p + 2))
         value_openings_[r].push_back(p);
     }
+    std::sort(keyed_rows_.begin(), keyed_rows_.end());
     prefix_.resize(max_find_);
   }
 
@@ -120,8 +121,8 @@ class PieceRewriter {
   // --- pieces and segments -------------------------------------------------
 
   // Finds of four characters or more are looked up by their third and fourth.
-  static size_t Key(std::u16string_view text) {
-    return (static_cast<size_t>(text[2]) * 31 + text[3]) % kKeys;
+  static uint32_t Key(std::u16string_view text) {
+    return (static_cast<uint32_t>(text[2]) << 16) | text[3];
   }
 
   int32_t NewPiece(uint32_t opening) {
@@ -228,17 +229,22 @@ class PieceRewriter {
   int32_t FirstRow(std::u16string_view prefix, int32_t after) const {
     if (prefix.size() < 2 || prefix[0] != u'<' || prefix[1] != u'#') return -1;
     int32_t best = -1;
-    const auto first_in = [&](const std::vector<int32_t>& candidates) {
-      for (auto it = std::upper_bound(candidates.begin(), candidates.end(), after);
-           it != candidates.end() && (best < 0 || *it < best); ++it) {
-        if (prefix.starts_with(rows_[*it].find)) {
-          best = *it;
-          return;
-        }
+    for (auto it = std::upper_bound(short_rows_.begin(), short_rows_.end(), after);
+         it != short_rows_.end(); ++it) {
+      if (prefix.starts_with(rows_[*it].find)) {
+        best = *it;
+        break;
       }
-    };
-    if (!short_rows_.empty()) first_in(short_rows_);
-    if (prefix.size() >= 4) first_in(by_key_[Key(prefix)]);
+    }
+    if (prefix.size() < 4) return best;
+    const uint32_t key = Key(prefix);
+    for (auto it = std::upper_bound(keyed_rows_.begin(), keyed_rows_.end(),
+                                    std::pair<uint32_t, int32_t>(key, after));
+         it != keyed_rows_.end() && it->first == key &&
+         (best < 0 || it->second < best);
+         ++it) {
+      if (prefix.starts_with(rows_[it->second].find)) return it->second;
+    }
     return best;
   }
 
@@ -454,9 +460,9 @@ class PieceRewriter {
   std::u16string_view text_;
   std::span<const Substitution> rows_;
   size_t result_size_ = text_.size();
-  static constexpr size_t kKeys = 1024;
   size_t max_find_ = 2;
-  std::array<std::vector<int32_t>, kKeys> by_key_;  // rows by Key(find)
+  // Rows by the Key of their find, in row order within a key.
+  std::vector<std::pair<uint32_t, int32_t>> keyed_rows_;
   std::vector<int32_t> short_rows_;  // rows whose find is shorter than four
   std::vector<uint32_t> openings_;   // positions of every "<#" in text_
   std::vector<int32_t> block_starts_;  // first piece of each block
