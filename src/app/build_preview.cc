@@ -16,10 +16,9 @@ PreviewOutcome Failure(std::u16string message) {
   return {std::move(message), MessageIcon::kError, std::nullopt};
 }
 
-}  // namespace
-
-PreviewOutcome BuildPreview(std::string_view template_bytes) {
-  std::u16string page = DecodeWindows1256(template_bytes);
+// Every stage after decoding. Each stage's input is dropped as soon as its
+// output stands, so at most two pages are held at a time.
+PreviewOutcome BuildFromPage(std::u16string page) {
   if (page.empty()) return Failure(std::u16string(kCannotOpenMessage));
 
   // None of the names in TagNameList or BlockNameList is a tag this tool
@@ -50,4 +49,16 @@ PreviewOutcome BuildPreview(std::string_view template_bytes) {
   if (!bytes) return Failure(std::u16string(kNotCreatedMessage));
   return {std::u16string(kCreatedMessage), MessageIcon::kInformation,
           std::move(bytes)};
+}
+
+}  // namespace
+
+PreviewOutcome BuildPreview(std::string_view template_bytes) {
+  return BuildFromPage(DecodeWindows1256(template_bytes));
+}
+
+PreviewOutcome BuildPreviewFromOwnedBytes(std::string&& template_bytes) {
+  std::u16string page = DecodeWindows1256(template_bytes);
+  std::string().swap(template_bytes);
+  return BuildFromPage(std::move(page));
 }
