@@ -1,13 +1,14 @@
 #include "app/build_preview.h"
 
+#include <array>
 #include <utility>
 
 #include "app/codepage.h"
 #include "app/messages.h"
 #include "checks/missing_tags.h"
 #include "checks/unknown_tags.h"
+#include "preview/fill_page.h"
 #include "preview/loop.h"
-#include "preview/sample_table.h"
 #include "preview/test_panel.h"
 
 namespace {
@@ -28,15 +29,15 @@ PreviewOutcome BuildFromPage(std::u16string page) {
   if (!missing.empty())
     return Failure(ReportMessage(kMissingTagsHeader, missing));
 
-  page = ApplySampleTable(page);
-
-  for (const LoopDescription* loop : {&MenuLoop, &TextListLoop}) {
-    std::optional<std::u16string> expanded = ExpandLoop(page, *loop);
-    if (!expanded)
-      return Failure(ReportMessage(kMisorderedLoopHeader,
-                                   LoopEndMarker(loop->name) + u"\r\n"));
-    page = std::move(*expanded);
-  }
+  // ApplySampleTable, then ExpandLoop for the menu and the text list, in one
+  // pass over the page instead of three.
+  constexpr std::array<const LoopDescription*, 2> kLoops = {&MenuLoop,
+                                                           &TextListLoop};
+  FilledPage filled = FillPage(page, kLoops);
+  if (filled.broken_loop)
+    return Failure(ReportMessage(kMisorderedLoopHeader,
+                                 LoopEndMarker(filled.broken_loop->name) + u"\r\n"));
+  page = std::move(filled.text);
 
   // The same as AppendTestPanel, without a copy of the whole page.
   page += TestPanelText();

@@ -33,11 +33,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
+#include "preview/fill_page.h"
 #include "preview/replace_all.h"
+#include "preview/sample_table.h"
 #include "preview/tag_scan.h"
 
 namespace {
@@ -80,12 +84,19 @@ struct Piece {
   int16_t matched_row = -1;
   int16_t done_row = -1;
   bool alive = true;
+  // Whether "#" follows the find of filed_row in the piece, noted when it is
+  // filed, so that replacing it need not read the page.
+  bool hash_after = false;
 };
 
+// The rows can be applied in groups, and a later group's values set from the
+// page as the groups before it left it (a loop's copies come from its body).
 class PieceRewriter {
  public:
+  // Every find is a tag (IsTagFind), there are at most kMaxRows rows, and the
+  // text is shorter than kMadePiece.
   PieceRewriter(std::u16string_view text, std::span<const Substitution> rows)
-      : text_(text), rows_(rows), buckets_(rows.size()) {
+      : text_(text), rows_(rows.begin(), rows.end()), buckets_(rows.size()) {
     value_openings_.resize(rows.size());
     for (size_t r = 0; r < rows.size(); ++r) {
       const std::u16string_view find = rows[r].find;
@@ -94,27 +105,79 @@ class PieceRewriter {
         short_rows_.push_back(static_cast<int32_t>(r));
       else
         keyed_rows_.emplace_back(Key(find), static_cast<int32_t>(r));
-      const std::u16string_view value = rows[r].replacement;
-      for (size_t p = FindOpening(value, 0); p != npos;
-           p = FindOpening(value, p + 2))
-        value_openings_[r].push_back(p);
+      SetValue(r, rows[r].replacement);
     }
     std::sort(keyed_rows_.begin(), keyed_rows_.end());
-    prefix_.resize(max_find_);
+    prefix_.resize(max_find_ + 1);
+    SplitOriginal();
   }
 
-  std::u16string Run() {
-    SplitOriginal();
-    for (size_t b = 0; b < block_starts_.size(); ++b) {
-      const int32_t end = b + 1 < block_starts_.size()
-                              ? block_starts_[b + 1]
-                              : static_cast<int32_t>(pieces_.size());
-      for (int32_t piece = block_starts_[b]; piece < end; ++piece)
-        if (pieces_[piece].filed_row >= 0)
-          buckets_[pieces_[piece].filed_row].push_back(piece);
-      for (size_t r = 0; r < rows_.size(); ++r) ApplyRow(static_cast<int32_t>(r));
+  // Sets the replacement of a row not applied yet; `value` must outlive this.
+  void SetValue(size_t row, std::u16string_view value) {
+    rows_[row].replacement = value;
+    value_openings_[row].clear();
+    for (size_t p = FindOpening(value, 0); p != npos; p = FindOpening(value, p + 2))
+      value_openings_[row].push_back(p);
+  }
+
+  // Applies rows [first, end) over the whole page; every row before `first`
+  // has been applied.
+  void ApplyRows(size_t first, size_t end) {
+    group_end_ = static_cast<int32_t>(end);
+    for (block_ = 0; block_ < later_.size(); ++block_) {
+      // Pieces filed under a row of this group go to its buckets; those of
+      // later groups wait. Stale entries (the piece changed since) drop out.
+      std::vector<int32_t> waiting;
+      waiting.swap(later_[block_]);
+      for (const int32_t piece : waiting) {
+        const Piece& p = pieces_[piece];
+        if (!p.alive || p.filed_row < static_cast<int32_t>(first)) continue;
+        if (p.filed_row < group_end_)
+          buckets_[p.filed_row].push_back(piece);
+        else
+          later_[block_].push_back(piece);
+      }
+      for (size_t r = first; r < end; ++r) ApplyRow(static_cast<int32_t>(r));
     }
-    return Assemble();
+  }
+
+  // What ExtractLoopText gives for the page as it stands, for the loop whose
+  // start and end markers are the finds of these two rows, and whose rows
+  // come next: the text between its first start marker and the first end
+  // marker behind it; empty when either marker is missing; nullopt when
+  // every end marker stands before the first start marker. A marker begins
+  // a piece, and such a piece is filed under the marker's row.
+  std::optional<std::u16string> LoopBody(int32_t start_row, int32_t end_row) const {
+    bool end_before = false;
+    int32_t start = 0;
+    for (; start != kNone && pieces_[start].filed_row != start_row;
+         start = pieces_[start].next)
+      end_before = end_before || pieces_[start].filed_row == end_row;
+    if (start == kNone) return std::u16string();
+    int32_t end = pieces_[start].next;
+    while (end != kNone && pieces_[end].filed_row != end_row) end = pieces_[end].next;
+    if (end == kNone) {
+      if (end_before) return std::nullopt;
+      return std::u16string();
+    }
+    std::u16string body;
+    EmitPieces(start, end, rows_[start_row].find.size(),
+               [&](const char16_t* data, size_t size) { body.append(data, size); });
+    return body;
+  }
+
+  std::u16string Assemble() const {
+    std::u16string out;
+    // A little room to spare, so that a short text can still be appended to
+    // the result in place.
+    out.reserve(result_size_ + kSpareRoom);
+    out.resize(result_size_);
+    char16_t* next = out.data();
+    EmitPieces(0, kNone, 0, [&](const char16_t* data, size_t size) {
+      std::memcpy(next, data, size * sizeof(char16_t));
+      next += size;
+    });
+    return out;
   }
 
  private:
@@ -167,16 +230,17 @@ class PieceRewriter {
     p.alive = false;
   }
 
-  // The first characters of the piece, up to max_find_ of them.
+  // The first characters of the piece, up to one more than max_find_ (the
+  // character behind a find is wanted too).
   std::u16string_view Prefix(int32_t piece) {
     const Piece& p = pieces_[piece];
     if (p.first == kNone) return {};
     const Segment& s = segments_[p.first];
-    if (s.size >= max_find_ || s.next == kNone) return {s.data, s.size};
+    if (s.size > max_find_ || s.next == kNone) return {s.data, s.size};
     size_t n = 0;
-    for (int32_t i = p.first; i != kNone && n < max_find_; i = segments_[i].next) {
+    for (int32_t i = p.first; i != kNone && n <= max_find_; i = segments_[i].next) {
       const Segment& seg = segments_[i];
-      const size_t take = std::min<size_t>(seg.size, max_find_ - n);
+      const size_t take = std::min<size_t>(seg.size, max_find_ + 1 - n);
       std::copy(seg.data, seg.data + take, prefix_.begin() + static_cast<ptrdiff_t>(n));
       n += take;
     }
@@ -225,13 +289,18 @@ class PieceRewriter {
 
   // --- rows ----------------------------------------------------------------
 
+  static bool BeginsWith(std::u16string_view text, std::u16string_view find) {
+    return text.size() >= find.size() &&
+           std::memcmp(text.data(), find.data(), find.size() * sizeof(char16_t)) == 0;
+  }
+
   // The first row after `after` whose find `prefix` begins with, or -1.
   int32_t FirstRow(std::u16string_view prefix, int32_t after) const {
     if (prefix.size() < 2 || prefix[0] != u'<' || prefix[1] != u'#') return -1;
     int32_t best = -1;
     for (auto it = std::upper_bound(short_rows_.begin(), short_rows_.end(), after);
          it != short_rows_.end(); ++it) {
-      if (prefix.starts_with(rows_[*it].find)) {
+      if (BeginsWith(prefix, rows_[*it].find)) {
         best = *it;
         break;
       }
@@ -243,23 +312,32 @@ class PieceRewriter {
          it != keyed_rows_.end() && it->first == key &&
          (best < 0 || it->second < best);
          ++it) {
-      if (prefix.starts_with(rows_[it->second].find)) return it->second;
+      if (BeginsWith(prefix, rows_[it->second].find)) return it->second;
     }
     return best;
   }
 
+  // Rows of a later group find the piece by its filed_row when their group
+  // starts.
   void File(int32_t piece, int32_t after) {
-    const int32_t row = FirstRow(Prefix(piece), after);
+    const std::u16string_view prefix = Prefix(piece);
+    const int32_t row = FirstRow(prefix, after);
     pieces_[piece].filed_row = static_cast<int16_t>(row);
-    if (row >= 0) buckets_[row].push_back(piece);
+    if (row < 0) return;
+    const size_t find = rows_[row].find.size();
+    pieces_[piece].hash_after = prefix.size() > find && prefix[find] == u'#';
+    if (row < group_end_)
+      buckets_[row].push_back(piece);
+    else
+      later_[block_].push_back(piece);
   }
 
   // Files the piece again unless its first characters cannot have changed:
   // a find is never longer than max_find_, so text behind that many
-  // characters decides nothing.
+  // characters and the one after them decides nothing.
   void Refile(int32_t piece, int32_t after) {
     const Piece& p = pieces_[piece];
-    if (p.first != kNone && segments_[p.first].size >= max_find_) return;
+    if (p.first != kNone && segments_[p.first].size > max_find_) return;
     File(piece, after);
   }
 
@@ -268,13 +346,23 @@ class PieceRewriter {
   // stands for the start of the head, and a last one for the end of the text.
   void SplitOriginal() {
     openings_.push_back(0);
-    std::vector<std::pair<uint32_t, int16_t>> matched;  // opening, row
+    struct Matched {
+      uint32_t opening;
+      int16_t row;
+      bool hash_after;
+    };
+    std::vector<Matched> matched;
     for (size_t p = FindOpening(text_, 0); p != npos; p = FindOpening(text_, p + 2)) {
       const int32_t row =
           FirstRow(text_.substr(p, std::min(max_find_, text_.size() - p)), -1);
-      if (row >= 0)
-        matched.emplace_back(static_cast<uint32_t>(openings_.size()),
-                             static_cast<int16_t>(row));
+      if (row >= 0) {
+        // A match never reaches the next opening, so the character behind it
+        // is the piece's own or the "<" of the next opening.
+        const size_t behind = p + rows_[row].find.size();
+        matched.push_back({static_cast<uint32_t>(openings_.size()),
+                           static_cast<int16_t>(row),
+                           behind < text_.size() && text_[behind] == u'#'});
+      }
       openings_.push_back(static_cast<uint32_t>(p));
     }
     openings_.push_back(static_cast<uint32_t>(text_.size()));
@@ -284,12 +372,12 @@ class PieceRewriter {
     const int32_t head = NewPiece(0);
     AppendSegment(head, text_.data(), openings_[1]);
     pieces_[head].resume = 1;
-    block_starts_.push_back(head);
+    later_.emplace_back();
     size_t in_block = 1;
     uint32_t previous = 0;
-    for (const auto& [opening, row] : matched) {
+    for (const auto& [opening, row, hash_after] : matched) {
       if (in_block >= kBlockPieces && WallBetween(previous, opening)) {
-        block_starts_.push_back(static_cast<int32_t>(pieces_.size()));
+        later_.emplace_back();
         in_block = 0;
       }
       const int32_t piece = NewPiece(opening);
@@ -297,7 +385,9 @@ class PieceRewriter {
                     openings_[opening + 1] - openings_[opening]);
       pieces_[piece].resume = opening + 1;
       pieces_[piece].filed_row = row;
+      pieces_[piece].hash_after = hash_after;
       LinkAfter(piece - 1, piece);
+      later_.back().push_back(piece);
       ++in_block;
       previous = opening;
     }
@@ -369,12 +459,9 @@ class PieceRewriter {
     result_size_ -= rows_[row].find.size();
     const int32_t rest_first = pieces_[piece].first;
     const int32_t rest_last = pieces_[piece].last;
-    // The character behind the match matters only where it can meet a "<":
-    // the value's last one, or the text before when the value is empty.
-    const bool rest0_needed = value.empty() || value.back() == u'<';
-    const char16_t rest0 = rest_first == kNone || !rest0_needed
-                               ? char16_t{0}
-                               : segments_[rest_first].data[0];
+    // The character behind the match matters only as a "#" that can meet a
+    // "<": the value's last one, or the text before when the value is empty.
+    const char16_t rest0 = pieces_[piece].hash_after ? u'#' : char16_t{0};
     const uint32_t resume = pieces_[piece].resume;
     pieces_[piece].first = pieces_[piece].last = kNone;
 
@@ -438,34 +525,45 @@ class PieceRewriter {
     for (const int32_t p : refile_) Refile(p, row);
   }
 
-  std::u16string Assemble() const {
-    std::u16string out;
-    // A little room to spare, so that a short text can still be appended to
-    // the result in place.
-    out.reserve(result_size_ + kSpareRoom);
-    uint32_t cursor = 0;  // an opening
-    for (int32_t i = 0; i != kNone; i = pieces_[i].next) {
+  // Hands `emit` the page from piece `from` (less its first `skip`
+  // characters) up to piece `to`, not included (kNone: to the end), in runs.
+  template <typename Emit>
+  void EmitPieces(int32_t from, int32_t to, size_t skip, Emit emit) const {
+    uint32_t cursor = pieces_[from].opening;  // where the original text resumes
+    if (cursor == kMadePiece) cursor = 0;
+    for (int32_t i = from; i != to; i = pieces_[i].next) {
       const Piece& p = pieces_[i];
-      if (p.opening != kMadePiece)
-        out.append(text_.data() + openings_[cursor],
-                   openings_[p.opening] - openings_[cursor]);
-      for (int32_t s = p.first; s != kNone; s = segments_[s].next)
-        out.append(segments_[s].data, segments_[s].size);
+      if (p.opening != kMadePiece && i != from)
+        emit(text_.data() + openings_[cursor],
+             openings_[p.opening] - openings_[cursor]);
+      for (int32_t s = p.first; s != kNone; s = segments_[s].next) {
+        const Segment& seg = segments_[s];
+        const size_t dropped = std::min<size_t>(skip, seg.size);
+        skip -= dropped;
+        emit(seg.data + dropped, seg.size - dropped);
+      }
       cursor = p.resume;
     }
-    out.append(text_.substr(openings_[cursor]));
-    return out;
+    if (to == kNone) {
+      emit(text_.data() + openings_[cursor], text_.size() - openings_[cursor]);
+    } else if (pieces_[to].opening != kMadePiece) {
+      emit(text_.data() + openings_[cursor],
+           openings_[pieces_[to].opening] - openings_[cursor]);
+    }
   }
 
   std::u16string_view text_;
-  std::span<const Substitution> rows_;
+  std::vector<Substitution> rows_;
   size_t result_size_ = text_.size();
+  int32_t group_end_ = 0;  // the end of the rows being applied
   size_t max_find_ = 2;
   // Rows by the Key of their find, in row order within a key.
   std::vector<std::pair<uint32_t, int32_t>> keyed_rows_;
   std::vector<int32_t> short_rows_;  // rows whose find is shorter than four
   std::vector<uint32_t> openings_;   // positions of every "<#" in text_
-  std::vector<int32_t> block_starts_;  // first piece of each block
+  // For each block, its pieces filed under rows not applied yet.
+  std::vector<std::vector<int32_t>> later_;
+  size_t block_ = 0;  // the block being worked on
   std::vector<std::vector<size_t>> value_openings_;
   std::vector<std::vector<int32_t>> buckets_;  // pieces filed under each row
   std::vector<Piece> pieces_;
@@ -497,5 +595,64 @@ std::u16string ReplaceAllInOrder(std::u16string_view text,
                                     [](const Substitution& r) { return IsTagFind(r.find); });
   if (!all_tags || kept.size() > kMaxRows || text.size() >= kMadePiece)
     return ReplaceOneByOne(text, kept);
-  return PieceRewriter(text, kept).Run();
+  PieceRewriter rewriter(text, kept);
+  rewriter.ApplyRows(0, kept.size());
+  return rewriter.Assemble();
+}
+
+FilledPage FillPage(std::u16string_view page,
+                    std::span<const LoopDescription* const> loops) {
+  // The rows of the sample table, then for each loop its start marker, its
+  // end marker (whose copies are made once the page before it is known) and
+  // its fields with entry 1, exactly as ExpandLoop applies them.
+  std::vector<std::u16string> markers;
+  markers.reserve(2 * loops.size());
+  std::vector<Substitution> rows;
+  for (const SampleRow& row : SampleTable) rows.push_back({row.tag, row.value});
+  std::vector<size_t> loop_rows;
+  for (const LoopDescription* loop : loops) {
+    loop_rows.push_back(rows.size());
+    markers.push_back(LoopStartMarker(loop->name));
+    rows.push_back({markers.back(), u""});
+    markers.push_back(LoopEndMarker(loop->name));
+    rows.push_back({markers.back(), u""});
+    for (size_t f = 0; f < loop->fields.size(); ++f)
+      rows.push_back({loop->fields[f], loop->entries[0][f]});
+  }
+
+  const bool all_tags = std::all_of(rows.begin(), rows.end(), [](const Substitution& r) {
+    return IsTagFind(r.find);
+  });
+  if (!all_tags || rows.size() > kMaxRows || page.size() >= kMadePiece) {
+    // The same, one stage after another.
+    std::u16string text = ApplySampleTable(page);
+    for (const LoopDescription* loop : loops) {
+      std::optional<std::u16string> expanded = ExpandLoop(text, *loop);
+      if (!expanded) return {std::u16string(), loop};
+      text = std::move(*expanded);
+    }
+    return {std::move(text), nullptr};
+  }
+
+  PieceRewriter rewriter(page, rows);
+  rewriter.ApplyRows(0, SampleTable.size());
+  std::vector<std::u16string> copies;
+  copies.reserve(loops.size());  // the rows point into these strings
+  for (size_t k = 0; k < loops.size(); ++k) {
+    const LoopDescription& loop = *loops[k];
+    const size_t first = loop_rows[k];
+    const std::optional<std::u16string> body = rewriter.LoopBody(
+        static_cast<int32_t>(first), static_cast<int32_t>(first + 1));
+    if (!body) return {std::u16string(), &loop};
+    copies.emplace_back();
+    for (size_t e = 1; e < loop.entries.size(); ++e) {
+      std::vector<Substitution> fill;
+      for (size_t f = 0; f < loop.fields.size(); ++f)
+        fill.push_back({loop.fields[f], loop.entries[e][f]});
+      copies.back() += ReplaceAllInOrder(*body, fill);
+    }
+    rewriter.SetValue(first + 1, copies.back());
+    rewriter.ApplyRows(first, first + 2 + loop.fields.size());
+  }
+  return {rewriter.Assemble(), nullptr};
 }
