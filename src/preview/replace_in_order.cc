@@ -24,11 +24,14 @@
 // when a neighbour needs one.
 //
 // Text only ever moves to the left (into the piece before), so an opening
-// that no row matches and whose text is at least as long as the longest find
-// is a wall: its first characters never change, no row ever matches it, and
-// it never gives text or its "<" away. The page is worked on in blocks cut
-// at such walls, all rows on one block before the next, which keeps the work
-// in the cache; the result is the same as with all rows over the whole page.
+// that no row of the rows being applied matches, and whose text is at least
+// as long as the longest find, is a wall for them: its first characters never
+// change, none of them matches it, and only the piece right behind it can
+// append to it or take its last "<". Pieces on either side of a wall never
+// touch the same text, so the page is worked on in blocks cut at walls, all
+// rows on one block before the next, which keeps the work in the cache; the
+// result is the same as with each row over the whole page. The first group
+// of rows is worked on this way while the page is being cut.
 
 #include <algorithm>
 #include <array>
@@ -109,7 +112,6 @@ class PieceRewriter {
     }
     std::sort(keyed_rows_.begin(), keyed_rows_.end());
     prefix_.resize(max_find_ + 1);
-    SplitOriginal();
   }
 
   // Sets the replacement of a row not applied yet; `value` must outlive this.
@@ -121,24 +123,20 @@ class PieceRewriter {
   }
 
   // Applies rows [first, end) over the whole page; every row before `first`
-  // has been applied.
+  // has been applied. The first call, with first 0, also cuts the page.
   void ApplyRows(size_t first, size_t end) {
-    group_end_ = static_cast<int32_t>(end);
-    for (block_ = 0; block_ < later_.size(); ++block_) {
-      // Pieces filed under a row of this group go to its buckets; those of
-      // later groups wait. Stale entries (the piece changed since) drop out.
-      std::vector<int32_t> waiting;
-      waiting.swap(later_[block_]);
-      for (const int32_t piece : waiting) {
-        const Piece& p = pieces_[piece];
-        if (!p.alive || p.filed_row < static_cast<int32_t>(first)) continue;
-        if (p.filed_row < group_end_)
-          buckets_[p.filed_row].push_back(piece);
-        else
-          later_[block_].push_back(piece);
-      }
-      for (size_t r = first; r < end; ++r) ApplyRow(static_cast<int32_t>(r));
+    if (openings_.empty()) {
+      SplitAndApply(end);
+      return;
     }
+    // The walls were chosen for the first group; later groups take the
+    // page as one block.
+    group_end_ = static_cast<int32_t>(end);
+    for (size_t b = 1; b < later_.size(); ++b)
+      later_[0].insert(later_[0].end(), later_[b].begin(), later_[b].end());
+    later_.resize(1);
+    block_ = 0;
+    ApplyBlock(first, end);
   }
 
   // What ExtractLoopText gives for the page as it stands, for the loop whose
@@ -171,12 +169,8 @@ class PieceRewriter {
     // A little room to spare, so that a short text can still be appended to
     // the result in place.
     out.reserve(result_size_ + kSpareRoom);
-    out.resize(result_size_);
-    char16_t* next = out.data();
-    EmitPieces(0, kNone, 0, [&](const char16_t* data, size_t size) {
-      std::memcpy(next, data, size * sizeof(char16_t));
-      next += size;
-    });
+    EmitPieces(0, kNone, 0,
+               [&](const char16_t* data, size_t size) { out.append(data, size); });
     return out;
   }
 
@@ -221,12 +215,14 @@ class PieceRewriter {
     p.next = b.next;
     if (b.next != kNone) pieces_[b.next].prev = piece;
     b.next = piece;
+    if (tail_ == before) tail_ = piece;
   }
 
   void Unlink(int32_t piece) {
     Piece& p = pieces_[piece];
     if (p.prev != kNone) pieces_[p.prev].next = p.next;
     if (p.next != kNone) pieces_[p.next].prev = p.prev;
+    if (tail_ == piece) tail_ = p.prev;
     p.alive = false;
   }
 
@@ -343,62 +339,87 @@ class PieceRewriter {
 
   // Cuts the original text into the head and a piece for every opening that
   // some row matches; the other openings stay plain text for now. Opening 0
-  // stands for the start of the head, and a last one for the end of the text.
-  void SplitOriginal() {
+  // stands for the start of the head, and a last one for the end of the
+  // text. Each block gets the rows of the first group, [0, end), as soon as
+  // it is cut, while its text and pieces are still in the cache.
+  void SplitAndApply(size_t end) {
+    group_end_ = static_cast<int32_t>(end);
+    // Rough sizes, to spare most regrowing; untouched room costs nothing.
+    pieces_.reserve(text_.size() / 32 + 64);
+    segments_.reserve(text_.size() / 16 + 64);
     openings_.push_back(0);
-    struct Matched {
-      uint32_t opening;
-      int16_t row;
-      bool hash_after;
+    const int32_t head = NewPiece(0);
+    tail_ = head;
+    later_.emplace_back();
+    block_ = 0;
+    int32_t open = head;  // the piece whose text runs to the next opening
+    size_t open_start = 0;
+    const auto close = [&](size_t at, uint32_t opening) {
+      AppendSegment(open, text_.data() + open_start, at - open_start);
+      pieces_[open].resume = opening;
+      open = kNone;
     };
-    std::vector<Matched> matched;
+    size_t in_block = 1;
+    // Whether a wall stands behind the block's last piece of this group: an
+    // opening that no row of the group matches, with text at least as long
+    // as any find, so that the group never changes its first characters.
+    bool wall_behind = false;
+    int32_t last_row = -1;  // the first row of the last opening, or -1
+    size_t last_start = 0;
     for (size_t p = FindOpening(text_, 0); p != npos; p = FindOpening(text_, p + 2)) {
+      const uint32_t opening = static_cast<uint32_t>(openings_.size());
+      openings_.push_back(static_cast<uint32_t>(p));
+      if (open != kNone) close(p, opening);
+      if (opening > 1 && (last_row < 0 || last_row >= group_end_) &&
+          p - last_start >= max_find_)
+        wall_behind = true;
       const int32_t row =
           FirstRow(text_.substr(p, std::min(max_find_, text_.size() - p)), -1);
-      if (row >= 0) {
-        // A match never reaches the next opening, so the character behind it
-        // is the piece's own or the "<" of the next opening.
-        const size_t behind = p + rows_[row].find.size();
-        matched.push_back({static_cast<uint32_t>(openings_.size()),
-                           static_cast<int16_t>(row),
-                           behind < text_.size() && text_[behind] == u'#'});
-      }
-      openings_.push_back(static_cast<uint32_t>(p));
-    }
-    openings_.push_back(static_cast<uint32_t>(text_.size()));
-
-    pieces_.reserve(matched.size() + matched.size() / 2 + 16);
-    segments_.reserve(2 * matched.size() + 16);
-    const int32_t head = NewPiece(0);
-    AppendSegment(head, text_.data(), openings_[1]);
-    pieces_[head].resume = 1;
-    later_.emplace_back();
-    size_t in_block = 1;
-    uint32_t previous = 0;
-    for (const auto& [opening, row, hash_after] : matched) {
-      if (in_block >= kBlockPieces && WallBetween(previous, opening)) {
-        later_.emplace_back();
-        in_block = 0;
+      last_row = row;
+      last_start = p;
+      if (row < 0) continue;
+      if (row < group_end_) {
+        if (in_block >= kBlockPieces && wall_behind) {
+          ApplyBlock(0, end);
+          later_.emplace_back();
+          ++block_;
+          in_block = 0;
+        }
+        wall_behind = false;
       }
       const int32_t piece = NewPiece(opening);
-      AppendSegment(piece, text_.data() + openings_[opening],
-                    openings_[opening + 1] - openings_[opening]);
-      pieces_[piece].resume = opening + 1;
-      pieces_[piece].filed_row = row;
-      pieces_[piece].hash_after = hash_after;
-      LinkAfter(piece - 1, piece);
-      later_.back().push_back(piece);
+      pieces_[piece].filed_row = static_cast<int16_t>(row);
+      // A match never reaches the next opening, so the character behind it
+      // is the piece's own or the "<" of the next opening.
+      const size_t behind = p + rows_[row].find.size();
+      pieces_[piece].hash_after = behind < text_.size() && text_[behind] == u'#';
+      LinkAfter(tail_, piece);
+      later_[block_].push_back(piece);
+      open = piece;
+      open_start = p;
       ++in_block;
-      previous = opening;
     }
+    openings_.push_back(static_cast<uint32_t>(text_.size()));
+    if (open != kNone)
+      close(text_.size(), static_cast<uint32_t>(openings_.size() - 1));
+    ApplyBlock(0, end);
   }
 
-  // Whether an unmatched opening strictly between the two is a wall. Every
-  // opening between two matched ones is unmatched.
-  bool WallBetween(uint32_t from, uint32_t to) const {
-    for (uint32_t k = from + 1; k < to; ++k)
-      if (openings_[k + 1] - openings_[k] >= max_find_) return true;
-    return false;
+  // Applies rows [first, end) to block_.
+  void ApplyBlock(size_t first, size_t end) {
+    // Pieces filed under a row of this group go to its buckets; those of
+    // later groups wait. Stale entries (the piece changed since) drop out.
+    std::vector<int32_t> waiting;
+    waiting.swap(later_[block_]);
+    for (const int32_t piece : waiting) {
+      const Piece& p = pieces_[piece];
+      if (!p.alive || p.filed_row < static_cast<int32_t>(first)) continue;
+      if (p.filed_row < group_end_)
+        buckets_[p.filed_row].push_back(piece);
+      else
+        later_[block_].push_back(piece);
+    }
+    for (size_t r = first; r < end; ++r) ApplyRow(static_cast<int32_t>(r));
   }
 
   // The piece right before `piece` in the page, made from the original text
@@ -564,6 +585,7 @@ class PieceRewriter {
   // For each block, its pieces filed under rows not applied yet.
   std::vector<std::vector<int32_t>> later_;
   size_t block_ = 0;  // the block being worked on
+  int32_t tail_ = kNone;  // the last piece of the page
   std::vector<std::vector<size_t>> value_openings_;
   std::vector<std::vector<int32_t>> buckets_;  // pieces filed under each row
   std::vector<Piece> pieces_;
