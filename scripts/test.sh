@@ -45,7 +45,7 @@ CXX=clang++ cmake -S "$ROOT" -B "$ROOT/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDeb
   -DTEMPLATE_PREVIEW_FUZZ=ON -DTEMPLATE_PREVIEW_TESTS=OFF \
   -DTEMPLATE_PREVIEW_BENCHMARKS=OFF >/dev/null
 cmake --build "$ROOT/build-fuzz" -j "$JOBS" --target pipeline_fuzz substitution_fuzz
-run_fuzzer pipeline_fuzz 80000
-run_fuzzer substitution_fuzz 150000
+run_fuzzer pipeline_fuzz 50000
+run_fuzzer substitution_fuzz 100000
 
 echo "All tests passed."

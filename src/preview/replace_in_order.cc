@@ -34,7 +34,6 @@
 // of rows is worked on this way while the page is being cut.
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <limits>
