@@ -16,3 +16,8 @@ struct PreviewOutcome {
 };
 
 PreviewOutcome BuildPreview(std::string_view template_bytes);
+
+// The same, for a caller that has no further use for the bytes: they are
+// released as soon as they are decoded, so that a large template is not held
+// twice while its preview is built.
+PreviewOutcome BuildPreviewFromOwnedBytes(std::string&& template_bytes);

@@ -24,13 +24,12 @@ void Run() {
 
   PreviewOutcome outcome;
   {
-    const std::optional<std::string> bytes =
-        ReadWholeFile(*directory / file_name);
+    std::optional<std::string> bytes = ReadWholeFile(*directory / file_name);
     if (!bytes) {
       ShowError(kCannotOpenMessage);
       return;
     }
-    outcome = BuildPreview(*bytes);
+    outcome = BuildPreviewFromOwnedBytes(std::move(*bytes));
   }
 
   if (outcome.preview &&

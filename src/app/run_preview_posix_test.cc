@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,8 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "app/build_preview.h"
 #include "app/codepage.h"
+#include "checks/unknown_tags.h"
 #include "preview/test_panel.h"
+#include "realistic_template.h"
 
 namespace fs = std::filesystem;
 
@@ -71,9 +75,16 @@ class RunPreviewTest : public testing::Test {
   // Starts the program with only the given environment and waits for it.
   RunResult Run(const std::vector<std::string>& env = {"PATH=/usr/bin:/bin"},
                 uid_t as_user = static_cast<uid_t>(-1)) {
+    return RunProgram(folder_ / "template-preview", env, as_user);
+  }
+
+  // Starts `program_path` (the program itself or a link to it).
+  RunResult RunProgram(const fs::path& program_path,
+                       const std::vector<std::string>& env = {"PATH=/usr/bin:/bin"},
+                       uid_t as_user = static_cast<uid_t>(-1)) {
     const fs::path out_file = root_ / "stdout";
     const fs::path err_file = root_ / "stderr";
-    const std::string program = (folder_ / "template-preview").string();
+    const std::string program = program_path.string();
     const pid_t pid = fork();
     if (pid == 0) {
       const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -288,4 +299,116 @@ TEST_F(FakeZenityTest, NoDisplayMeansNoDialog) {
   const RunResult result = Run({"PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin"});
   EXPECT_FALSE(fs::exists(root_ / "zenity-args"));
   EXPECT_EQ(result.out, "ساخته شد index.htm فايل\n");
+}
+
+namespace {
+
+const char kCreated[] = "ساخته شد index.htm فايل\n";
+const char kNotCreated[] = "ساخته نشد index.htm فايل\n";
+
+size_t RoundUpToPage(uintmax_t bytes) {
+  return static_cast<size_t>((bytes + 4095) / 4096 * 4096);
+}
+
+// The program's folder is a small file system of its own, with room for the
+// program, the template and an earlier preview but not for a new preview.
+class FullDiskTest : public RunPreviewTest {
+ protected:
+  void SetUp() override {
+    RunPreviewTest::SetUp();
+    template_ = std::string(1 << 20, 'x');  // no tags: the preview is larger
+    const size_t size = RoundUpToPage(fs::file_size(TEMPLATE_PREVIEW_PROGRAM)) +
+                        RoundUpToPage(template_.size()) + 4096 + 64 * 1024;
+    const std::string options = "size=" + std::to_string(size) + ",mode=0777";
+    if (mount("tmpfs", folder_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
+              options.c_str()) != 0)
+      GTEST_SKIP() << "cannot mount a small file system here (needs root)";
+    mounted_ = true;
+    fs::copy_file(TEMPLATE_PREVIEW_PROGRAM, folder_ / "template-preview");
+  }
+
+  void TearDown() override {
+    if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
+    RunPreviewTest::TearDown();
+  }
+
+  std::string template_;
+  bool mounted_ = false;
+};
+
+}  // namespace
+
+TEST_F(FullDiskTest, DiskFillingUpKeepsTheEarlierPreviewAndNoTemporaryFile) {
+  WriteFile(folder_ / "Template.htm", template_);
+  WriteFile(folder_ / "index.htm", "earlier");
+  ASSERT_EQ(ReadFile(folder_ / "Template.htm").size(), template_.size())
+      << "the template itself must fit";
+  const RunResult result = Run();
+  EXPECT_EQ(result.err, kNotCreated);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, StartedThroughALinkUsesTheFolderOfTheRealProgram) {
+  // The link's folder has a template and a preview of its own; neither may
+  // be used or touched.
+  const fs::path links = root_ / "links";
+  fs::create_directory(links);
+  fs::create_symlink(folder_ / "template-preview", links / "template-preview");
+  WriteFile(links / "Template.htm", "<#NotThisOne#>");
+  WriteFile(links / "index.htm", "earlier beside the link");
+  WriteFile(folder_ / "Template.htm", "<b><#EntryDate#></b>");
+  WriteFile(folder_ / "index.htm", "earlier");
+
+  const RunResult result = RunProgram(links / "template-preview");
+  EXPECT_EQ(result.out, kCreated);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"),
+            "<b>1388/1/1</b>" + Encoded(TestPanelText()));
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_EQ(ReadFile(links / "index.htm"), "earlier beside the link");
+  std::set<std::string> beside_link;
+  for (const auto& entry : fs::directory_iterator(links))
+    beside_link.insert(entry.path().filename().string());
+  EXPECT_EQ(beside_link, kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, LargeTemplateOf64MegabytesIsPreviewedWhole) {
+  const std::string page = RealisticTemplate(64u << 20);
+  WriteFile(folder_ / "Template.htm", page);
+  WriteFile(folder_ / "index.htm", "earlier");
+  const RunResult result = Run();
+  EXPECT_EQ(result.out, kCreated);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  const std::optional<std::string> expected = BuildPreview(page).preview;
+  ASSERT_TRUE(expected);
+  const std::string written = ReadFile(folder_ / "index.htm");
+  EXPECT_EQ(written.size(), expected->size());
+  EXPECT_TRUE(written == *expected) << "the preview differs from BuildPreview";
+  EXPECT_TRUE(written.ends_with(Encoded(TestPanelText())));
+}
+
+TEST_F(RunPreviewTest, MegabytesOfOpeningsGiveAShortReport) {
+  // 2^21 openings and not one close: every tag runs to the end of the page.
+  constexpr size_t kOpenings = size_t{1} << 21;
+  std::string page;
+  page.reserve(2 * kOpenings);
+  for (size_t i = 0; i < kOpenings; ++i) page += "<#";
+  WriteFile(folder_ / "Template.htm", page);
+  WriteFile(folder_ / "index.htm", "earlier");
+  const RunResult result = Run();
+
+  std::string line;
+  for (size_t i = 0; i < kMaxReportedTagLength / 2; ++i) line += "<#";
+  line += "…\n";
+  std::string expected = "تگ(هاي) ناشناخته:\u200f\n\n";
+  for (size_t i = 0; i < kMaxReportedTags; ++i) expected += line;
+  expected += "و " + std::to_string(kOpenings - kMaxReportedTags) + " مورد ديگر\n";
+  EXPECT_LT(result.err.size(), 16u * 1024) << "the report stays short";
+  EXPECT_EQ(result.err, expected);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
 }

@@ -1,8 +1,9 @@
 #include "checks/unknown_tags.h"
 
+#include "preview/tag_scan.h"
+
 namespace {
 
-constexpr std::u16string_view kOpen = u"<#";
 constexpr std::u16string_view kClose = u"#>";
 constexpr size_t npos = std::u16string_view::npos;
 
@@ -37,13 +38,13 @@ std::u16string FindUnknownTags(std::u16string_view page) {
   size_t close = 0;
   bool close_known = false;
 
-  for (size_t p = page.find(kOpen); p != npos; p = page.find(kOpen, p + 2)) {
+  for (size_t p = FindOpening(page, 0); p != npos; p = FindOpening(page, p + 2)) {
     if (reported == kMaxReportedTags) {
       ++left_out;
       continue;
     }
     if (!close_known || (close != npos && close < p)) {
-      close = page.find(kClose, p);
+      close = FindClosing(page, p);
       close_known = true;
     }
     const size_t end = close == npos ? page.size() : close + kClose.size();

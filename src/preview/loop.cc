@@ -1,6 +1,7 @@
 #include "preview/loop.h"
 
 #include "preview/replace_all.h"
+#include "preview/tag_scan.h"
 
 namespace {
 
@@ -41,15 +42,14 @@ std::optional<std::u16string> ExtractLoopText(std::u16string_view page,
                                               std::u16string_view name) {
   const std::u16string start = LoopStartMarker(name);
   const std::u16string end = LoopEndMarker(name);
-  const size_t s = page.find(start);
-  if (s == std::u16string_view::npos ||
-      page.find(end) == std::u16string_view::npos)
-    return std::u16string();
-
-  const std::u16string_view rest = page.substr(s + start.size());
-  const size_t e = rest.find(end);
-  if (e == std::u16string_view::npos) return std::nullopt;
-  return std::u16string(rest.substr(0, e));
+  const size_t s = FindTag(page, start);
+  if (s == std::u16string_view::npos) return std::u16string();
+  // The first end marker behind the start, or failing that any end marker.
+  const size_t e = FindTag(page, end, s + start.size());
+  if (e != std::u16string_view::npos)
+    return std::u16string(page.substr(s + start.size(), e - s - start.size()));
+  if (FindTag(page, end) == std::u16string_view::npos) return std::u16string();
+  return std::nullopt;
 }
 
 std::optional<std::u16string> ExpandLoop(std::u16string_view page,
@@ -58,17 +58,23 @@ std::optional<std::u16string> ExpandLoop(std::u16string_view page,
   if (!body) return std::nullopt;
 
   // The copies are made from the body as it stands, before entry 1 fills it.
+  constexpr size_t kFields = std::tuple_size_v<decltype(loop.fields)>;
   std::u16string copies;
   for (size_t k = 1; k < loop.entries.size(); ++k) {
-    std::u16string copy = *body;
-    for (size_t f = 0; f < loop.fields.size(); ++f)
-      copy = ReplaceAll(copy, loop.fields[f], loop.entries[k][f]);
-    copies += copy;
+    std::array<Substitution, kFields> fill;
+    for (size_t f = 0; f < kFields; ++f)
+      fill[f] = {loop.fields[f], loop.entries[k][f]};
+    copies += ReplaceAllInOrder(*body, fill);
   }
 
-  std::u16string result = ReplaceAll(page, LoopStartMarker(loop.name), u"");
-  result = ReplaceAll(result, LoopEndMarker(loop.name), copies);
-  for (size_t f = 0; f < loop.fields.size(); ++f)
-    result = ReplaceAll(result, loop.fields[f], loop.entries[0][f]);
-  return result;
+  // The markers go first, then every field gets entry 1: one row each, in
+  // this order, over the whole page.
+  const std::u16string start = LoopStartMarker(loop.name);
+  const std::u16string end = LoopEndMarker(loop.name);
+  std::array<Substitution, 2 + kFields> rows;
+  rows[0] = {start, u""};
+  rows[1] = {end, copies};
+  for (size_t f = 0; f < kFields; ++f)
+    rows[2 + f] = {loop.fields[f], loop.entries[0][f]};
+  return ReplaceAllInOrder(page, rows);
 }

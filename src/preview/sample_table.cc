@@ -51,8 +51,8 @@ const std::array<SampleRow, 36> SampleTable = {{
 }};
 
 std::u16string ApplySampleTable(std::u16string_view page) {
-  std::u16string result(page);
-  for (const SampleRow& row : SampleTable)
-    result = ReplaceAll(result, row.tag, row.value);
-  return result;
+  std::array<Substitution, SampleTable.size()> rows;
+  for (size_t i = 0; i < rows.size(); ++i)
+    rows[i] = {SampleTable[i].tag, SampleTable[i].value};
+  return ReplaceAllInOrder(page, rows);
 }

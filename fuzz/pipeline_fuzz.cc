@@ -1,0 +1,99 @@
+// Fuzzes the whole pure pipeline: template bytes in, outcome out.
+//
+// Properties checked on every input:
+//   - the outcome equals the one of the plain row-by-row pipeline;
+//   - the message is one of the known ends, and a preview comes only with
+//     the success message;
+//   - an unknown-tag report stays bounded: at most kMaxReportedTags lines of
+//     at most kMaxReportedTagLength characters plus "…", and one count line;
+//   - on success the preview ends with the panel, and a template without
+//     "<#" comes back byte for byte followed by the panel;
+//   - running over the preview of a success succeeds again and only adds
+//     the panel once more.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "app/build_preview.h"
+#include "app/codepage.h"
+#include "app/messages.h"
+#include "checks/unknown_tags.h"
+#include "preview/test_panel.h"
+#include "reference_pipeline.h"
+
+namespace {
+
+void Require(bool condition, const char* what) {
+  if (condition) return;
+  std::fprintf(stderr, "property violated: %s\n", what);
+  std::abort();
+}
+
+const std::string& PanelBytes() {
+  static const std::string panel = EncodeWindows1256(TestPanelText()).value();
+  return panel;
+}
+
+bool StartsWith(std::u16string_view text, std::u16string_view header) {
+  return text.substr(0, header.size()) == header &&
+         text.substr(header.size(), 4) == u"\r\n\r\n";
+}
+
+// At most kMaxReportedTags entries, each a tag cut to kMaxReportedTagLength
+// characters plus "…", then "\r\n"; a tag may hold line breaks itself, so
+// the bound is on the size, and a count line follows when tags were left out.
+void CheckUnknownTagReport(std::u16string_view report) {
+  constexpr size_t kEntry = kMaxReportedTagLength + 1 + 2;
+  constexpr size_t kCountLine = 64;
+  Require(!report.empty(), "an unknown-tag report is not empty");
+  Require(report.size() <= kMaxReportedTags * kEntry + kCountLine,
+          "an unknown-tag report stays bounded");
+  Require(report.ends_with(u"\r\n"), "a report ends with a line break");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const PreviewOutcome outcome = BuildPreview(bytes);
+
+  const PreviewOutcome reference = ReferencePreview(bytes);
+  Require(outcome.message == reference.message, "same message as row by row");
+  Require(outcome.icon == reference.icon, "same icon as row by row");
+  Require(outcome.preview == reference.preview, "same preview as row by row");
+
+  const std::u16string_view message = outcome.message;
+  if (outcome.preview) {
+    Require(message == kCreatedMessage, "a preview comes with success");
+    Require(outcome.icon == MessageIcon::kInformation, "success informs");
+    const std::string& preview = *outcome.preview;
+    Require(preview.ends_with(PanelBytes()), "the preview ends with the panel");
+    if (bytes.find("<#") == std::string_view::npos)
+      Require(preview == std::string(bytes) + PanelBytes(),
+              "a template without tags comes back whole");
+
+    const PreviewOutcome again = BuildPreview(preview);
+    Require(again.preview.has_value(), "a preview is accepted again");
+    Require(*again.preview == preview + PanelBytes(),
+            "a second run only adds the panel");
+    return 0;
+  }
+
+  Require(outcome.icon == MessageIcon::kError, "no preview means an error");
+  if (StartsWith(message, kUnknownTagsHeader)) {
+    CheckUnknownTagReport(message.substr(kUnknownTagsHeader.size() + 4));
+  } else if (StartsWith(message, kMisorderedLoopHeader)) {
+    const std::u16string_view report =
+        message.substr(kMisorderedLoopHeader.size() + 4);
+    Require(report == u"<#End:Menu#>\r\n" || report == u"<#End:TextList#>\r\n",
+            "a misordered loop names its end marker");
+  } else {
+    Require(message == kCannotOpenMessage || message == kNotCreatedMessage,
+            "the message is one of the known ends");
+    if (message == kCannotOpenMessage) Require(size == 0, "only an empty file");
+  }
+  return 0;
+}
