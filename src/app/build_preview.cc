@@ -39,8 +39,7 @@ PreviewOutcome BuildFromPage(std::u16string page) {
                                  LoopEndMarker(filled.broken_loop->name) + u"\r\n"));
   page = std::move(filled.text);
 
-  // The same as AppendTestPanel, without a copy of the whole page.
-  page += TestPanelText();
+  page = AppendTestPanel(std::move(page));
 
   const std::u16string unknown = FindUnknownTags(page);
   if (!unknown.empty())

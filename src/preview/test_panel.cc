@@ -86,8 +86,7 @@ std::u16string Script() {
 
 std::u16string TestPanelText() { return Panel() + Script(); }
 
-std::u16string AppendTestPanel(std::u16string_view page) {
-  std::u16string result(page);
-  result += TestPanelText();
-  return result;
+std::u16string AppendTestPanel(std::u16string page) {
+  page += TestPanelText();
+  return page;
 }

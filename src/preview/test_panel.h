@@ -9,5 +9,6 @@
 // The panel followed by the script, exactly as appended.
 std::u16string TestPanelText();
 
-// page + panel + script, with nothing in between.
-std::u16string AppendTestPanel(std::u16string_view page);
+// page + panel + script, with nothing in between. Takes the page by value so
+// that a caller handing it over with std::move appends without a copy.
+std::u16string AppendTestPanel(std::u16string page);
