@@ -1,26 +1,30 @@
-// Writes a generated template of at least the given number of megabytes.
-// Usage: make_template MEGABYTES FILE
+// Writes a generated template of at least the given size, in kilobytes
+// ("50K") or megabytes ("32M").
+// Usage: make_template SIZE FILE
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <string>
 
 #include "realistic_template.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s MEGABYTES FILE\n", argv[0]);
+    std::fprintf(stderr, "usage: %s SIZE FILE   (SIZE: 50K, 32M, ...)\n", argv[0]);
     return 2;
   }
-  const long megabytes = std::strtol(argv[1], nullptr, 10);
-  if (megabytes <= 0) {
-    std::fprintf(stderr, "MEGABYTES must be a positive number\n");
+  char* unit = nullptr;
+  const long number = std::strtol(argv[1], &unit, 10);
+  const std::string suffix = unit;
+  if (number <= 0 || (suffix != "K" && suffix != "M")) {
+    std::fprintf(stderr, "SIZE must be a positive number followed by K or M\n");
     return 2;
   }
-  const std::string bytes =
-      RealisticTemplate(static_cast<size_t>(megabytes) << 20);
+  const size_t bytes = static_cast<size_t>(number) << (suffix == "K" ? 10 : 20);
+  const std::string page = RealisticTemplate(bytes);
   std::ofstream out(argv[2], std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.write(page.data(), static_cast<std::streamsize>(page.size()));
   out.close();
   if (!out) {
     std::fprintf(stderr, "could not write %s\n", argv[2]);

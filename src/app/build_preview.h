@@ -4,20 +4,17 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 
-enum class MessageIcon { kError, kInformation };
+#include "app/message_icon.h"
+#include "preview/page_text.h"
 
 struct PreviewOutcome {
   std::u16string message;
   MessageIcon icon = MessageIcon::kError;
   // The bytes of index.htm; present only when the preview may be written.
-  std::optional<std::string> preview;
+  std::optional<PageText> preview;
 };
 
-PreviewOutcome BuildPreview(std::string_view template_bytes);
-
-// The same, for a caller that has no further use for the bytes: they are
-// released as soon as they are decoded, so that a large template is not held
-// twice while its preview is built.
-PreviewOutcome BuildPreviewFromOwnedBytes(std::string&& template_bytes);
+// Runs the stages over the template's bytes, which become the page: the
+// preview is built in their place rather than beside a copy of them.
+PreviewOutcome BuildPreview(PageText page);

@@ -79,15 +79,3 @@ TEST(MessagesTest, NotFoundMessageJoinsItsPiecesInStoredOrder) {
             u" را پيدا نكردم، اين فايل بايد در كنار من باشد!\u200f "
             u"Template.htm فايل ");
 }
-
-TEST(BuildPreviewTest, OwnedBytesGiveTheSameOutcome) {
-  for (const std::string& page :
-       {std::string(), std::string("<b><#EntryDate#></b>"),
-        std::string("<#Foo#>"), std::string("<#End:Menu#><#Loop:Menu#>")}) {
-    const PreviewOutcome viewed = BuildPreview(page);
-    const PreviewOutcome owned = BuildPreviewFromOwnedBytes(std::string(page));
-    EXPECT_EQ(owned.message, viewed.message);
-    EXPECT_EQ(owned.icon, viewed.icon);
-    EXPECT_EQ(owned.preview, viewed.preview);
-  }
-}

@@ -1,6 +1,7 @@
 #include "app/codepage.h"
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 
 namespace {
@@ -74,4 +75,10 @@ std::optional<std::string> EncodeWindows1256(std::u16string_view text) {
     bytes[i] = static_cast<char>(b);
   }
   return bytes;
+}
+
+std::string Cp1256(std::u16string_view literal) {
+  std::optional<std::string> bytes = EncodeWindows1256(literal);
+  assert(bytes && "a text of the program lies outside Windows-1256");
+  return bytes ? std::move(*bytes) : std::string();
 }

@@ -60,5 +60,6 @@ TEST(CodePageTest, EveryTextOfTheProgramIsEncodable) {
     const std::optional<std::string> bytes = EncodeWindows1256(text);
     ASSERT_TRUE(bytes) << "text " << (&text - texts.data());
     EXPECT_EQ(DecodeWindows1256(*bytes), text);
+    EXPECT_EQ(Cp1256(text), *bytes);
   }
 }

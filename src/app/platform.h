@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/build_preview.h"
+#include "app/message_icon.h"
 
 // The directory that holds the program file (not the working directory).
 std::optional<std::filesystem::path> ProgramDirectory();

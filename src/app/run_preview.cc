@@ -22,15 +22,12 @@ void Run() {
     return;
   }
 
-  PreviewOutcome outcome;
-  {
-    std::optional<std::string> bytes = ReadWholeFile(*directory / file_name);
-    if (!bytes) {
-      ShowError(kCannotOpenMessage);
-      return;
-    }
-    outcome = BuildPreviewFromOwnedBytes(std::move(*bytes));
+  std::optional<std::string> bytes = ReadWholeFile(*directory / file_name);
+  if (!bytes) {
+    ShowError(kCannotOpenMessage);
+    return;
   }
+  const PreviewOutcome outcome = BuildPreview(std::move(*bytes));
 
   if (outcome.preview &&
       !ReplaceFileContents(*directory / u"index.htm", *outcome.preview)) {

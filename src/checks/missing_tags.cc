@@ -2,37 +2,38 @@
 
 #include <vector>
 
-const std::u16string_view TagNameList =
-    u"|PageTitle|BlogTitle|BlogID|Email|NotesCount|NotesURL|ArchiveCount"
-    u"|ArchiveURL|NoArchiveCount|NoArchiveURL|AllHit|TodayHit|YesterdayHit"
-    u"|RSS|ATOM|ReligiousTimes|TipText|Date|Time|Profile Link|Profile Photo"
-    u"|Profile Name|Profile Email|Profile Count|Profile NotesLink"
-    u"|Profile About|Authors Item Link|Authors Item Photo|Authors Item Name"
-    u"|Authors Item Email|Authors Item Count|Authors Item NotesLink"
-    u"|Music URL|GuestsList Item Title|GuestsList Item URL"
-    u"|GuestsList Item LastDate|GuestsList Item LastTitle"
-    u"|LogoList Item Image|LogoList Item URL|LogoList Item Title"
-    u"|LogoList Item LastDate|LogoList Item LastTitle|Subscibe DoURL"
-    u"|Subscibe UnURL|Logo URL|Subject Item Title|Subject Item Link"
-    u"|Archive Item Title|Archive Item Link|Archive Item Count"
-    u"|DayList Item Title|DayList Item Link|DayList Item Date"
-    u"|DayList Item Count|DayList ArchiveURL|DayList Count"
-    u"|NotesSubjects Item Title|NotesSubjects Item Link"
-    u"|NotesSubjects Item Count"
-    u"||||||||||||||";
+#include "app/codepage.h"
 
-const std::u16string_view BlockNameList =
-    u"|Profile|Authors|Authors Item|Music|GuestsList|GuestsList Item"
-    u"|LogoList|LogoList Item|Subscibe|Logo|Subject|Subject Item|Archive"
-    u"|Archive Item|DayList|DayList Item|NotesSubjects|NotesSubjects Item"
-    u"||||||||";
+const std::string_view TagNameList =
+    "|PageTitle|BlogTitle|BlogID|Email|NotesCount|NotesURL|ArchiveCount"
+    "|ArchiveURL|NoArchiveCount|NoArchiveURL|AllHit|TodayHit|YesterdayHit"
+    "|RSS|ATOM|ReligiousTimes|TipText|Date|Time|Profile Link|Profile Photo"
+    "|Profile Name|Profile Email|Profile Count|Profile NotesLink"
+    "|Profile About|Authors Item Link|Authors Item Photo|Authors Item Name"
+    "|Authors Item Email|Authors Item Count|Authors Item NotesLink"
+    "|Music URL|GuestsList Item Title|GuestsList Item URL"
+    "|GuestsList Item LastDate|GuestsList Item LastTitle"
+    "|LogoList Item Image|LogoList Item URL|LogoList Item Title"
+    "|LogoList Item LastDate|LogoList Item LastTitle|Subscibe DoURL"
+    "|Subscibe UnURL|Logo URL|Subject Item Title|Subject Item Link"
+    "|Archive Item Title|Archive Item Link|Archive Item Count"
+    "|DayList Item Title|DayList Item Link|DayList Item Date"
+    "|DayList Item Count|DayList ArchiveURL|DayList Count"
+    "|NotesSubjects Item Title|NotesSubjects Item Link"
+    "|NotesSubjects Item Count"
+    "||||||||||||||";
 
-std::u16string FindMissingTags(std::u16string_view page,
-                               std::u16string_view list) {
-  std::vector<std::u16string_view> elements;
+const std::string_view BlockNameList =
+    "|Profile|Authors|Authors Item|Music|GuestsList|GuestsList Item"
+    "|LogoList|LogoList Item|Subscibe|Logo|Subject|Subject Item|Archive"
+    "|Archive Item|DayList|DayList Item|NotesSubjects|NotesSubjects Item"
+    "||||||||";
+
+std::u16string FindMissingTags(std::string_view page, std::string_view list) {
+  std::vector<std::string_view> elements;
   size_t from = 0;
-  for (size_t bar = list.find(u'|'); bar != std::u16string_view::npos;
-       bar = list.find(u'|', from)) {
+  for (size_t bar = list.find('|'); bar != std::string_view::npos;
+       bar = list.find('|', from)) {
     elements.push_back(list.substr(from, bar - from));
     from = bar + 1;
   }
@@ -40,9 +41,9 @@ std::u16string FindMissingTags(std::u16string_view page,
 
   std::u16string report;
   for (size_t i = 1; i + 1 < elements.size(); ++i) {
-    const std::u16string_view name = elements[i];
-    if (!name.empty() && page.find(name) == std::u16string_view::npos)
-      report += u"<#" + std::u16string(name) + u"#>\r\n";
+    const std::string_view name = elements[i];
+    if (!name.empty() && page.find(name) == std::string_view::npos)
+      report += u"<#" + DecodeWindows1256(name) + u"#>\r\n";
   }
   return report;
 }

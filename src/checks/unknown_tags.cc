@@ -1,18 +1,19 @@
 #include "checks/unknown_tags.h"
 
-#include "preview/tag_scan.h"
+#include "app/codepage.h"
 
 namespace {
 
-constexpr std::u16string_view kClose = u"#>";
-constexpr size_t npos = std::u16string_view::npos;
+constexpr std::string_view kOpen = "<#";
+constexpr std::string_view kClose = "#>";
+constexpr size_t npos = std::string_view::npos;
 
-void AppendLine(std::u16string& report, std::u16string_view tag) {
+void AppendLine(std::u16string& report, std::string_view tag) {
   if (tag.size() > kMaxReportedTagLength) {
-    report += tag.substr(0, kMaxReportedTagLength);
+    report += DecodeWindows1256(tag.substr(0, kMaxReportedTagLength));
     report += u'\u2026';
   } else {
-    report += tag;
+    report += DecodeWindows1256(tag);
   }
   report += u"\r\n";
 }
@@ -28,7 +29,7 @@ std::u16string CountLine(size_t left_out) {
 
 }  // namespace
 
-std::u16string FindUnknownTags(std::u16string_view page) {
+std::u16string FindUnknownTags(std::string_view page) {
   std::u16string report;
   size_t reported = 0;
   size_t left_out = 0;
@@ -38,13 +39,13 @@ std::u16string FindUnknownTags(std::u16string_view page) {
   size_t close = 0;
   bool close_known = false;
 
-  for (size_t p = FindOpening(page, 0); p != npos; p = FindOpening(page, p + 2)) {
+  for (size_t p = page.find(kOpen); p != npos; p = page.find(kOpen, p + 2)) {
     if (reported == kMaxReportedTags) {
       ++left_out;
       continue;
     }
     if (!close_known || (close != npos && close < p)) {
-      close = FindClosing(page, p);
+      close = page.find(kClose, p);
       close_known = true;
     }
     const size_t end = close == npos ? page.size() : close + kClose.size();

@@ -1,4 +1,5 @@
-// Lists the tags left in a finished page: every "<#" the preview did not fill.
+// Lists the tags left in a finished page (Windows-1256 bytes): every "<#"
+// the preview did not fill.
 #pragma once
 
 #include <string>
@@ -10,7 +11,7 @@
 // report readable on any input, a line longer than kMaxReportedTagLength is
 // cut there and ends in "…", and after kMaxReportedTags lines one more line
 // counts the tags left out. Empty when no "<#" is left.
-std::u16string FindUnknownTags(std::u16string_view page);
+std::u16string FindUnknownTags(std::string_view page);
 
 inline constexpr size_t kMaxReportedTagLength = 100;
 inline constexpr size_t kMaxReportedTags = 100;

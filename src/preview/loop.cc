@@ -1,7 +1,8 @@
 #include "preview/loop.h"
 
+#include "app/codepage.h"
 #include "preview/replace_all.h"
-#include "preview/tag_scan.h"
+#include "preview/search.h"
 
 namespace {
 
@@ -30,51 +31,48 @@ const LoopDescription TextListLoop = {
     {u"<#TextID#>", u"<#TextDate#>", u"<#TextTitle#>"},
     kTextListEntries};
 
-std::u16string LoopStartMarker(std::u16string_view name) {
-  return u"<#Loop:" + std::u16string(name) + u"#>";
+PageText LoopStartMarker(std::u16string_view name) {
+  return "<#Loop:" + Cp1256(name) + "#>";
 }
 
-std::u16string LoopEndMarker(std::u16string_view name) {
-  return u"<#End:" + std::u16string(name) + u"#>";
+PageText LoopEndMarker(std::u16string_view name) {
+  return "<#End:" + Cp1256(name) + "#>";
 }
 
-std::optional<std::u16string> ExtractLoopText(std::u16string_view page,
-                                              std::u16string_view name) {
-  const std::u16string start = LoopStartMarker(name);
-  const std::u16string end = LoopEndMarker(name);
-  const size_t s = FindTag(page, start);
-  if (s == std::u16string_view::npos) return std::u16string();
+std::optional<PageText> ExtractLoopText(std::string_view page,
+                                        std::u16string_view name) {
+  constexpr size_t npos = std::string_view::npos;
+  const PageText start = LoopStartMarker(name);
+  const PageText end = LoopEndMarker(name);
+  const size_t s = FindText(page, start, 0);
+  if (s == npos) return PageText();
+  const size_t body = s + start.size();
   // The first end marker behind the start, or failing that any end marker.
-  const size_t e = FindTag(page, end, s + start.size());
-  if (e != std::u16string_view::npos)
-    return std::u16string(page.substr(s + start.size(), e - s - start.size()));
-  if (FindTag(page, end) == std::u16string_view::npos) return std::u16string();
+  const size_t e = FindText(page, end, body);
+  if (e != npos) return PageText(page.substr(body, e - body));
+  if (FindText(page, end, 0) == npos) return PageText();
   return std::nullopt;
 }
 
-std::optional<std::u16string> ExpandLoop(std::u16string_view page,
-                                         const LoopDescription& loop) {
-  const std::optional<std::u16string> body = ExtractLoopText(page, loop.name);
+std::optional<PageText> ExpandLoop(PageText page, const LoopDescription& loop) {
+  const std::optional<PageText> body = ExtractLoopText(page, loop.name);
   if (!body) return std::nullopt;
 
   // The copies are made from the body as it stands, before entry 1 fills it.
-  constexpr size_t kFields = std::tuple_size_v<decltype(loop.fields)>;
-  std::u16string copies;
+  PageText spare;
+  PageText copies;
   for (size_t k = 1; k < loop.entries.size(); ++k) {
-    std::array<Substitution, kFields> fill;
-    for (size_t f = 0; f < kFields; ++f)
-      fill[f] = {loop.fields[f], loop.entries[k][f]};
-    copies += ReplaceAllInOrder(*body, fill);
+    PageText copy = *body;
+    for (size_t f = 0; f < loop.fields.size(); ++f)
+      ReplaceAll(copy, Cp1256(loop.fields[f]), Cp1256(loop.entries[k][f]), spare);
+    copies += copy;
   }
 
   // The markers go first, then every field gets entry 1: one row each, in
   // this order, over the whole page.
-  const std::u16string start = LoopStartMarker(loop.name);
-  const std::u16string end = LoopEndMarker(loop.name);
-  std::array<Substitution, 2 + kFields> rows;
-  rows[0] = {start, u""};
-  rows[1] = {end, copies};
-  for (size_t f = 0; f < kFields; ++f)
-    rows[2 + f] = {loop.fields[f], loop.entries[0][f]};
-  return ReplaceAllInOrder(page, rows);
+  ReplaceAll(page, LoopStartMarker(loop.name), "", spare);
+  ReplaceAll(page, LoopEndMarker(loop.name), copies, spare);
+  for (size_t f = 0; f < loop.fields.size(); ++f)
+    ReplaceAll(page, Cp1256(loop.fields[f]), Cp1256(loop.entries[0][f]), spare);
+  return page;
 }

@@ -5,8 +5,9 @@
 #include <array>
 #include <optional>
 #include <span>
-#include <string>
 #include <string_view>
+
+#include "preview/page_text.h"
 
 // A loop with three fields per entry. Entry 1 fills the body where it stands;
 // entries 2 to N are copies of the body placed right behind it.
@@ -19,18 +20,18 @@ struct LoopDescription {
 extern const LoopDescription MenuLoop;
 extern const LoopDescription TextListLoop;
 
-std::u16string LoopStartMarker(std::u16string_view name);
-std::u16string LoopEndMarker(std::u16string_view name);
+// "<#Loop:" name "#>" and "<#End:" name "#>", as they stand in a page.
+PageText LoopStartMarker(std::u16string_view name);
+PageText LoopEndMarker(std::u16string_view name);
 
 // The body of the first loop of `name`: the text between its first start
 // marker and the first end marker behind it. Empty when either marker is
 // missing from the page. nullopt when both occur but every end marker stands
 // before the first start marker: the template is broken there.
-std::optional<std::u16string> ExtractLoopText(std::u16string_view page,
-                                              std::u16string_view name);
+std::optional<PageText> ExtractLoopText(std::string_view page,
+                                        std::u16string_view name);
 
 // Expands every loop of `loop.name` into its entries and fills the loop's
 // fields everywhere on the page with entry 1. nullopt in the broken case of
 // ExtractLoopText.
-std::optional<std::u16string> ExpandLoop(std::u16string_view page,
-                                         const LoopDescription& loop);
+std::optional<PageText> ExpandLoop(PageText page, const LoopDescription& loop);

@@ -2,6 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include "app/codepage.h"
+
+namespace {
+
+// The loop functions on a page given as text, with the result as text.
+std::optional<std::u16string> Text(const std::optional<PageText>& page) {
+  if (!page) return std::nullopt;
+  return DecodeWindows1256(*page);
+}
+
+std::optional<std::u16string> Extract(std::u16string_view page,
+                                      std::u16string_view name) {
+  return Text(ExtractLoopText(Cp1256(page), name));
+}
+
+std::optional<std::u16string> Expand(std::u16string_view page,
+                                     const LoopDescription& loop) {
+  return Text(ExpandLoop(Cp1256(page), loop));
+}
+
+}  // namespace
+
 TEST(LoopDescriptionTest, MenuAndTextListHoldTheirEntries) {
   EXPECT_EQ(MenuLoop.name, u"Menu");
   ASSERT_EQ(MenuLoop.entries.size(), 3u);
@@ -14,37 +36,37 @@ TEST(LoopDescriptionTest, MenuAndTextListHoldTheirEntries) {
 }
 
 TEST(ExtractLoopTextTest, BodyBetweenFirstStartAndFollowingEnd) {
-  EXPECT_EQ(ExtractLoopText(u"a<#Loop:Menu#>\r\n body \r\n<#End:Menu#>b", u"Menu"),
+  EXPECT_EQ(Extract(u"a<#Loop:Menu#>\r\n body \r\n<#End:Menu#>b", u"Menu"),
             u"\r\n body \r\n");
-  EXPECT_EQ(ExtractLoopText(u"<#Loop:Menu#><#End:Menu#>", u"Menu"), u"");
+  EXPECT_EQ(Extract(u"<#Loop:Menu#><#End:Menu#>", u"Menu"), u"");
 }
 
 TEST(ExtractLoopTextTest, MissingMarkerGivesEmptyBody) {
-  EXPECT_EQ(ExtractLoopText(u"<#Loop:Menu#>body", u"Menu"), u"");
-  EXPECT_EQ(ExtractLoopText(u"body<#End:Menu#>", u"Menu"), u"");
-  EXPECT_EQ(ExtractLoopText(u"", u"Menu"), u"");
+  EXPECT_EQ(Extract(u"<#Loop:Menu#>body", u"Menu"), u"");
+  EXPECT_EQ(Extract(u"body<#End:Menu#>", u"Menu"), u"");
+  EXPECT_EQ(Extract(u"", u"Menu"), u"");
 }
 
 TEST(ExtractLoopTextTest, OnlyTheFirstLoopIsSeen) {
-  EXPECT_EQ(ExtractLoopText(u"<#Loop:Menu#>1<#End:Menu#><#Loop:Menu#>2<#End:Menu#>",
+  EXPECT_EQ(Extract(u"<#Loop:Menu#>1<#End:Menu#><#Loop:Menu#>2<#End:Menu#>",
                             u"Menu"),
             u"1");
   // A nested start marker stays in the body, which ends at the first end.
-  EXPECT_EQ(ExtractLoopText(u"<#Loop:Menu#>a<#Loop:Menu#>b<#End:Menu#>c<#End:Menu#>",
+  EXPECT_EQ(Extract(u"<#Loop:Menu#>a<#Loop:Menu#>b<#End:Menu#>c<#End:Menu#>",
                             u"Menu"),
             u"a<#Loop:Menu#>b");
   // The end marker looked for is the first one behind the start marker.
-  EXPECT_EQ(ExtractLoopText(u"<#End:Menu#><#Loop:Menu#>x<#End:Menu#>", u"Menu"),
+  EXPECT_EQ(Extract(u"<#End:Menu#><#Loop:Menu#>x<#End:Menu#>", u"Menu"),
             u"x");
 }
 
 TEST(ExtractLoopTextTest, NamesAreWholeNames) {
-  EXPECT_EQ(ExtractLoopText(u"<#Loop:MenuItems#>x<#End:MenuItems#>", u"Menu"), u"");
-  EXPECT_EQ(ExtractLoopText(u"<#Loop:menu#>x<#End:menu#>", u"Menu"), u"");
+  EXPECT_EQ(Extract(u"<#Loop:MenuItems#>x<#End:MenuItems#>", u"Menu"), u"");
+  EXPECT_EQ(Extract(u"<#Loop:menu#>x<#End:menu#>", u"Menu"), u"");
 }
 
 TEST(ExtractLoopTextTest, EndOnlyBeforeStartIsReportedAsBroken) {
-  EXPECT_EQ(ExtractLoopText(u"<#End:Menu#>x<#Loop:Menu#>y", u"Menu"), std::nullopt);
+  EXPECT_EQ(Extract(u"<#End:Menu#>x<#Loop:Menu#>y", u"Menu"), std::nullopt);
 }
 
 namespace {
@@ -60,58 +82,58 @@ const LoopDescription kLoop = {u"L", {u"<#A#>", u"<#B#>", u"<#C#>"}, kEntries};
 }  // namespace
 
 TEST(ExpandLoopTest, EntriesFollowEachOtherWhereTheLoopStood) {
-  EXPECT_EQ(ExpandLoop(u"[<#Loop:L#>(<#A#>,<#B#>,<#C#>)<#End:L#>]", kLoop),
+  EXPECT_EQ(Expand(u"[<#Loop:L#>(<#A#>,<#B#>,<#C#>)<#End:L#>]", kLoop),
             u"[(A1,B1,C1)(A2,B2,C2)(A3,B3,C3)]");
 }
 
 TEST(ExpandLoopTest, FieldsOutsideTheLoopGetEntryOne) {
-  EXPECT_EQ(ExpandLoop(u"<#A#>|<#Loop:L#><#B#><#End:L#>|<#C#>", kLoop),
+  EXPECT_EQ(Expand(u"<#A#>|<#Loop:L#><#B#><#End:L#>|<#C#>", kLoop),
             u"A1|B1B2B3|C1");
   // Without a loop the copies are empty, but the fields are still filled.
-  EXPECT_EQ(ExpandLoop(u"<#A#><#C#>", kLoop), u"A1C1");
+  EXPECT_EQ(Expand(u"<#A#><#C#>", kLoop), u"A1C1");
 }
 
 TEST(ExpandLoopTest, EndMarkerWithoutStartIsRemoved) {
-  EXPECT_EQ(ExpandLoop(u"x<#End:L#>y", kLoop), u"xy");
+  EXPECT_EQ(Expand(u"x<#End:L#>y", kLoop), u"xy");
 }
 
 TEST(ExpandLoopTest, TwoLoopsBothGetCopiesOfTheFirstBody) {
-  EXPECT_EQ(ExpandLoop(u"<#Loop:L#>1<#A#><#End:L#>-<#Loop:L#>2<#A#><#End:L#>", kLoop),
+  EXPECT_EQ(Expand(u"<#Loop:L#>1<#A#><#End:L#>-<#Loop:L#>2<#A#><#End:L#>", kLoop),
             u"1A11A21A3-2A11A21A3");
 }
 
 TEST(ExpandLoopTest, CopiesAreMadeBeforeEntryOneIsFilledIn) {
   // Were entry 1 filled first, the copies would repeat "A1".
-  EXPECT_EQ(ExpandLoop(u"<#Loop:L#><#A#><#End:L#>", kLoop), u"A1A2A3");
+  EXPECT_EQ(Expand(u"<#Loop:L#><#A#><#End:L#>", kLoop), u"A1A2A3");
 }
 
 TEST(ExpandLoopTest, NestedStartMarkerIsCarriedIntoTheCopies) {
-  EXPECT_EQ(ExpandLoop(u"<#Loop:L#>a<#Loop:L#>b<#End:L#>", kLoop),
+  EXPECT_EQ(Expand(u"<#Loop:L#>a<#Loop:L#>b<#End:L#>", kLoop),
             u"aba<#Loop:L#>ba<#Loop:L#>b");
 }
 
 TEST(ExpandLoopTest, BrokenLoopIsSignalled) {
-  EXPECT_EQ(ExpandLoop(u"<#End:L#><#Loop:L#>", kLoop), std::nullopt);
+  EXPECT_EQ(Expand(u"<#End:L#><#Loop:L#>", kLoop), std::nullopt);
 }
 
 TEST(ExpandLoopTest, MenuInsideTextListIsExpandedBeforeTheListIsCopied) {
-  std::optional<std::u16string> page = ExpandLoop(
-      u"<#Loop:TextList#><#TextID#>:<#Loop:Menu#><#MenuID#><#End:Menu#>;"
-      u"<#End:TextList#>",
+  std::optional<PageText> page = ExpandLoop(
+      "<#Loop:TextList#><#TextID#>:<#Loop:Menu#><#MenuID#><#End:Menu#>;"
+      "<#End:TextList#>",
       MenuLoop);
   ASSERT_TRUE(page);
   page = ExpandLoop(*page, TextListLoop);
-  EXPECT_EQ(page, u"1:123;2:123;3:123;4:123;5:123;6:123;");
+  EXPECT_EQ(page, "1:123;2:123;3:123;4:123;5:123;6:123;");
 }
 
 TEST(ExpandLoopTest, RealLoopsFillTheirSampleValues) {
-  EXPECT_EQ(ExpandLoop(u"<#Loop:Menu#><li id=<#MenuID#> class=<#MenuType#>>"
+  EXPECT_EQ(Expand(u"<#Loop:Menu#><li id=<#MenuID#> class=<#MenuType#>>"
                        u"<#MenuTitle#></li><#End:Menu#>",
                        MenuLoop),
             u"<li id=1 class=text>عنوان منوي اول</li>"
             u"<li id=2 class=text>عنوان منوي دوم</li>"
             u"<li id=3 class=text>عنوان منوي سوم</li>");
-  EXPECT_EQ(ExpandLoop(u"<#Loop:TextList#><#TextDate#> <#End:TextList#>",
+  EXPECT_EQ(Expand(u"<#Loop:TextList#><#TextDate#> <#End:TextList#>",
                        TextListLoop),
             u"1388/6/6 1388/7/7 1388/7/7 1388/7/7 1388/7/7 1388/7/7 ");
 }

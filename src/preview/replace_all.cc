@@ -1,20 +1,22 @@
 #include "preview/replace_all.h"
 
-std::u16string ReplaceAll(std::u16string_view text, std::u16string_view find,
-                          std::u16string_view replacement) {
-  if (find.empty()) return std::u16string(text);
-  size_t hit = text.find(find);
-  if (hit == std::u16string_view::npos) return std::u16string(text);
+#include "preview/search.h"
 
-  std::u16string out;
-  out.reserve(text.size());
+void ReplaceAll(PageText& text, std::string_view find,
+                std::string_view replacement, PageText& spare) {
+  if (find.empty()) return;
+  const std::string_view in = text;
+  size_t hit = FindText(in, find, 0);
+  if (hit == std::string_view::npos) return;
+
+  spare.clear();
   size_t done = 0;
-  while (hit != std::u16string_view::npos) {
-    out.append(text.substr(done, hit - done));
-    out.append(replacement);
+  while (hit != std::string_view::npos) {
+    spare.append(in.substr(done, hit - done));
+    spare.append(replacement);
     done = hit + find.size();
-    hit = text.find(find, done);
+    hit = FindText(in, find, done);
   }
-  out.append(text.substr(done));
-  return out;
+  spare.append(in.substr(done));
+  text.swap(spare);
 }

@@ -2,31 +2,60 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
+PageText Replaced(PageText text, std::string_view find,
+                  std::string_view replacement) {
+  PageText spare;
+  ReplaceAll(text, find, replacement, spare);
+  return text;
+}
+
+}  // namespace
+
 TEST(ReplaceAllTest, ReplacesEveryOccurrenceLeftToRight) {
-  EXPECT_EQ(ReplaceAll(u"a<#X#>b<#X#>c", u"<#X#>", u"1"), u"a1b1c");
-  EXPECT_EQ(ReplaceAll(u"<#X#><#X#>", u"<#X#>", u""), u"");
-  EXPECT_EQ(ReplaceAll(u"nothing here", u"<#X#>", u"1"), u"nothing here");
-  EXPECT_EQ(ReplaceAll(u"", u"<#X#>", u"1"), u"");
+  EXPECT_EQ(Replaced("a<#X#>b<#X#>c", "<#X#>", "1"), "a1b1c");
+  EXPECT_EQ(Replaced("<#X#><#X#>", "<#X#>", ""), "");
+  EXPECT_EQ(Replaced("nothing here", "<#X#>", "1"), "nothing here");
+  EXPECT_EQ(Replaced("", "<#X#>", "1"), "");
 }
 
 TEST(ReplaceAllTest, MatchesDoNotOverlap) {
   // "aaa" holds "aa" at 0 and 1; only the leftmost is taken, then the scan
   // continues behind it.
-  EXPECT_EQ(ReplaceAll(u"aaa", u"aa", u"b"), u"ba");
-  EXPECT_EQ(ReplaceAll(u"aaaa", u"aa", u"b"), u"bb");
+  EXPECT_EQ(Replaced("aaa", "aa", "b"), "ba");
+  EXPECT_EQ(Replaced("aaaa", "aa", "b"), "bb");
+  EXPECT_EQ(Replaced("<#<#<#", "<#<#", "x"), "x<#");
 }
 
 TEST(ReplaceAllTest, ReplacementIsNeverSearchedAgain) {
-  EXPECT_EQ(ReplaceAll(u"<#X#>", u"<#X#>", u"<#X#><#X#>"), u"<#X#><#X#>");
+  EXPECT_EQ(Replaced("<#X#>", "<#X#>", "<#X#><#X#>"), "<#X#><#X#>");
   // Text joined by a deletion is not rescanned by the same call.
-  EXPECT_EQ(ReplaceAll(u"<#<#X#>X#>", u"<#X#>", u""), u"<#X#>");
+  EXPECT_EQ(Replaced("<#<#X#>X#>", "<#X#>", ""), "<#X#>");
 }
 
 TEST(ReplaceAllTest, ComparisonIsExact) {
-  EXPECT_EQ(ReplaceAll(u"<#sitename#>", u"<#SiteName#>", u"x"), u"<#sitename#>");
-  EXPECT_EQ(ReplaceAll(u"<#SiteName#", u"<#SiteName#>", u"x"), u"<#SiteName#");
+  EXPECT_EQ(Replaced("<#sitename#>", "<#SiteName#>", "x"), "<#sitename#>");
+  EXPECT_EQ(Replaced("<#SiteName#", "<#SiteName#>", "x"), "<#SiteName#");
+  // Bytes of the upper half are characters like any other.
+  EXPECT_EQ(Replaced("\xE1\xC7<#X#>\xFF", "<#X#>", "\x9D"), "\xE1\xC7\x9D\xFF");
 }
 
 TEST(ReplaceAllTest, EmptyFindLeavesTextUnchanged) {
-  EXPECT_EQ(ReplaceAll(u"abc", u"", u"x"), u"abc");
+  EXPECT_EQ(Replaced("abc", "", "x"), "abc");
+}
+
+TEST(ReplaceAllTest, RowsShareTwoBuffers) {
+  // Whatever an earlier row left in the spare buffer never shows, and the
+  // two buffers change places only when a row occurs.
+  PageText text = "<#A#>-<#B#>";
+  PageText spare = "left over from an earlier row, longer than the page";
+  ReplaceAll(text, "<#A#>", "1", spare);
+  EXPECT_EQ(text, "1-<#B#>");
+  const PageText after_first = spare;
+  ReplaceAll(text, "<#C#>", "3", spare);
+  EXPECT_EQ(text, "1-<#B#>");
+  EXPECT_EQ(spare, after_first) << "a row that does not occur touches nothing";
+  ReplaceAll(text, "<#B#>", "22", spare);
+  EXPECT_EQ(text, "1-22");
 }

@@ -1,5 +1,6 @@
 #include "preview/sample_table.h"
 
+#include "app/codepage.h"
 #include "preview/replace_all.h"
 
 // Row 1 must come before row 2: "<#ThemeDir#>/" loses its slash too, so a
@@ -50,9 +51,9 @@ const std::array<SampleRow, 36> SampleTable = {{
     {u"<#FlashTitle#>", u"عنوان فايل فلش در حال نمايش"},
 }};
 
-std::u16string ApplySampleTable(std::u16string_view page) {
-  std::array<Substitution, SampleTable.size()> rows;
-  for (size_t i = 0; i < rows.size(); ++i)
-    rows[i] = {SampleTable[i].tag, SampleTable[i].value};
-  return ReplaceAllInOrder(page, rows);
+PageText ApplySampleTable(PageText page) {
+  PageText spare;
+  for (const SampleRow& row : SampleTable)
+    ReplaceAll(page, Cp1256(row.tag), Cp1256(row.value), spare);
+  return page;
 }

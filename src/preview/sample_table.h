@@ -2,8 +2,9 @@
 #pragma once
 
 #include <array>
-#include <string>
 #include <string_view>
+
+#include "preview/page_text.h"
 
 struct SampleRow {
   std::u16string_view tag;
@@ -13,5 +14,7 @@ struct SampleRow {
 // Applied in this order; later rows see the result of earlier ones.
 extern const std::array<SampleRow, 36> SampleTable;
 
-// Applies every row of SampleTable to the whole page, one row after another.
-std::u16string ApplySampleTable(std::u16string_view page);
+// Applies every row of SampleTable to the whole page, one row after another,
+// each to the whole result of the rows before it: text joined by one row's
+// deletion can form a later row's tag.
+PageText ApplySampleTable(PageText page);

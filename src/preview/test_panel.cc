@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "app/codepage.h"
+
 namespace {
 
 struct PanelLink {
@@ -86,7 +88,7 @@ std::u16string Script() {
 
 std::u16string TestPanelText() { return Panel() + Script(); }
 
-std::u16string AppendTestPanel(std::u16string page) {
-  page += TestPanelText();
+PageText AppendTestPanel(PageText page) {
+  page += Cp1256(TestPanelText());
   return page;
 }

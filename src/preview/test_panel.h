@@ -4,11 +4,11 @@
 #pragma once
 
 #include <string>
-#include <string_view>
+
+#include "preview/page_text.h"
 
 // The panel followed by the script, exactly as appended.
 std::u16string TestPanelText();
 
-// page + panel + script, with nothing in between. Takes the page by value so
-// that a caller handing it over with std::move appends without a copy.
-std::u16string AppendTestPanel(std::u16string page);
+// page + panel + script, with nothing in between.
+PageText AppendTestPanel(PageText page);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/codepage.h"
+
 namespace {
 
 // Written out in full, independently of how the program assembles it.
@@ -52,9 +54,10 @@ TEST(TestPanelTest, AppendedTextIsPanelThenScript) {
 }
 
 TEST(TestPanelTest, AppendsDirectlyBehindThePage) {
-  EXPECT_EQ(AppendTestPanel(u""), TestPanelText());
-  const std::u16string page = u"<html><body>x</body></html>\r\n";
-  EXPECT_EQ(AppendTestPanel(page), page + TestPanelText());
+  const PageText panel = Cp1256(TestPanelText());
+  EXPECT_EQ(AppendTestPanel(""), panel);
+  const PageText page = "<html><body>x</body></html>\r\n";
+  EXPECT_EQ(AppendTestPanel(page), page + panel);
 }
 
 TEST(TestPanelTest, AddsNoTag) {

@@ -15,7 +15,7 @@
 
 #include "app/build_preview.h"
 #include "app/codepage.h"
-#include "app/message_box_probe-win32.h"
+#include "message_box_probe-win32.h"
 #include "app/messages.h"
 #include "preview/test_panel.h"
 

@@ -1,4 +1,4 @@
-#include "app/message_box_probe-win32.h"
+#include "message_box_probe-win32.h"
 
 #include <tlhelp32.h>
 
