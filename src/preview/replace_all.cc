@@ -9,7 +9,11 @@ void ReplaceAll(PageText& text, std::string_view find,
   size_t hit = FindText(in, find, 0);
   if (hit == std::string_view::npos) return;
 
+  // Room for a result as long as the text from the start: grown piece by
+  // piece instead, the buffer would be copied at every doubling, and the
+  // copies would briefly hold the page three times over.
   spare.clear();
+  spare.reserve(text.size());
   size_t done = 0;
   while (hit != std::string_view::npos) {
     spare.append(in.substr(done, hit - done));
