@@ -42,18 +42,18 @@ void BM_Pipeline(benchmark::State& state) {
 void BM_SampleTable(benchmark::State& state) {
   const PageText& page = Template(state.range(0));
   for (auto _ : state) {
-    PageText filled = ApplySampleTable(page);
-    benchmark::DoNotOptimize(filled.data());
+    StageResult filled = ApplySampleTable(page);
+    benchmark::DoNotOptimize(filled.page.data());
   }
   SetBytes(state, page.size());
 }
 
 void BM_Loops(benchmark::State& state) {
-  const PageText page = ApplySampleTable(Template(state.range(0)));
+  const PageText page = ApplySampleTable(Template(state.range(0))).page;
   for (auto _ : state) {
-    std::optional<PageText> filled = ExpandLoop(page, MenuLoop);
-    filled = ExpandLoop(std::move(*filled), TextListLoop);
-    benchmark::DoNotOptimize(filled->data());
+    StageResult filled = ExpandLoop(page, MenuLoop);
+    filled = ExpandLoop(std::move(filled.page), TextListLoop);
+    benchmark::DoNotOptimize(filled.page.data());
   }
   SetBytes(state, page.size());
 }

@@ -16,6 +16,16 @@ PreviewOutcome Failure(std::u16string message) {
   return {std::move(message), MessageIcon::kError, std::nullopt};
 }
 
+// The message for a stage that gave no page; `loop` is the loop being
+// expanded, if any.
+PreviewOutcome StageFailure(PageFault fault, const LoopDescription* loop) {
+  if (fault == PageFault::kMisorderedLoop && loop)
+    return Failure(ReportMessage(
+        kMisorderedLoopHeader,
+        DecodeWindows1256(LoopEndMarker(loop->name)) + u"\r\n"));
+  return Failure(std::u16string(kPreviewTooLargeMessage));
+}
+
 }  // namespace
 
 PreviewOutcome BuildPreview(PageText page) {
@@ -28,21 +38,19 @@ PreviewOutcome BuildPreview(PageText page) {
   if (!missing.empty())
     return Failure(ReportMessage(kMissingTagsHeader, missing));
 
-  page = ApplySampleTable(std::move(page));
+  StageResult staged = ApplySampleTable(std::move(page));
+  if (staged.fault != PageFault::kNone) return StageFailure(staged.fault, nullptr);
   for (const LoopDescription* loop : {&MenuLoop, &TextListLoop}) {
-    std::optional<PageText> expanded = ExpandLoop(std::move(page), *loop);
-    if (!expanded)
-      return Failure(ReportMessage(
-          kMisorderedLoopHeader,
-          DecodeWindows1256(LoopEndMarker(loop->name)) + u"\r\n"));
-    page = std::move(*expanded);
+    staged = ExpandLoop(std::move(staged.page), *loop);
+    if (staged.fault != PageFault::kNone) return StageFailure(staged.fault, loop);
   }
-  page = AppendTestPanel(std::move(page));
+  staged = AppendTestPanel(std::move(staged.page));
+  if (staged.fault != PageFault::kNone) return StageFailure(staged.fault, nullptr);
 
-  const std::u16string unknown = FindUnknownTags(page);
+  const std::u16string unknown = FindUnknownTags(staged.page);
   if (!unknown.empty())
     return Failure(ReportMessage(kUnknownTagsHeader, unknown));
 
   return {std::u16string(kCreatedMessage), MessageIcon::kInformation,
-          std::move(page)};
+          std::move(staged.page)};
 }

@@ -15,6 +15,13 @@ inline constexpr std::u16string_view kCreatedMessage =
     u"ساخته شد index.htm فايل";
 inline constexpr std::u16string_view kNotCreatedMessage =
     u"ساخته نشد index.htm فايل";
+inline constexpr std::u16string_view kReadOnlyMessage =
+    u"فقط خواندني است index.htm فايل";
+// The limit is kMaxPageBytes; these name it in megabytes.
+inline constexpr std::u16string_view kTemplateTooLargeMessage =
+    u"بزرگ\u200cتر از 256 مگابايت است Template.htm فايل";
+inline constexpr std::u16string_view kPreviewTooLargeMessage =
+    u"بزرگ\u200cتر از 256 مگابايت مي\u200cشد index.htm فايل";
 
 // Headers of the reports; the report follows after an empty line.
 inline constexpr std::u16string_view kMissingTagsHeader =

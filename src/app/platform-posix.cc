@@ -1,20 +1,16 @@
-// Linux and other POSIX systems.
+// Linux and other POSIX systems: the program's folder and its files.
 
 #include <errno.h>
 #include <fcntl.h>
-#include <spawn.h>
-#include <stdio.h>
+#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <algorithm>
+#include <atomic>
 #include <string>
-#include <vector>
 
 #include "app/platform.h"
-
-extern char** environ;
 
 namespace {
 
@@ -38,73 +34,81 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-std::string ToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size() * 2);
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() &&
-        text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;  // an unpaired surrogate cannot be written as UTF-8
+ReadResult ReadOpenFile(int fd, size_t max_bytes) {
+  struct stat info;
+  if (::fstat(fd, &info) != 0) return {ReadStatus::kFailed, {}};
+  if (!S_ISREG(info.st_mode)) return {ReadStatus::kNotFound, {}};
+  const auto size = static_cast<uintmax_t>(info.st_size);
+  if (size > max_bytes) return {ReadStatus::kTooLarge, {}};
+
+  // Room for one byte more than the file has, so that a file still growing
+  // (or one that, like those in /proc, tells no size) is seen to go on.
+  ReadResult result{ReadStatus::kRead, {}};
+  std::string& bytes = result.bytes;
+  bytes.resize(static_cast<size_t>(size) + 1);
+  size_t got = 0;
+  for (;;) {
+    if (got == bytes.size()) {
+      if (got > max_bytes) return {ReadStatus::kTooLarge, {}};
+      bytes.resize(std::min(max_bytes + 1, std::max(got * 2, size_t{1} << 16)));
     }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    const ssize_t n = Retry(
+        [&] { return ::read(fd, bytes.data() + got, bytes.size() - got); });
+    if (n < 0) return {ReadStatus::kFailed, {}};
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
   }
-  return out;
+  bytes.resize(got);
+  return result;
 }
 
-bool HasGraphicalSession() {
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x11 && *x11) || (wayland && *wayland);
+// The temporary file being written, for RemoveTemporaryAndDie; null while
+// there is none. A lock-free atomic is what a signal handler may read.
+std::atomic<const char*> g_temporary{nullptr};
+
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void RemoveTemporaryAndDie(int signal) {
+  if (const char* temporary = g_temporary.load()) ::unlink(temporary);
+  // Ends the program by the same signal, as if it had never been caught.
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
 }
 
-// Runs zenity with the text as a single argument, without a shell and with
-// markup off, so nothing a template put into the text is interpreted.
-// Returns false when no dialog could be shown.
-bool ShowWithZenity(std::u16string_view text, std::u16string_view title,
-                    MessageIcon icon) {
-  std::string kind = icon == MessageIcon::kError ? "--error" : "--info";
-  std::string title_arg = "--title=" + ToUtf8(title);
-  std::string no_markup = "--no-markup";
-  std::string text_arg = "--text=" + ToUtf8(text);
-  std::string program = "zenity";
-  char* argv[] = {program.data(), kind.data(), title_arg.data(),
-                  no_markup.data(), text_arg.data(), nullptr};
-
-  pid_t pid;
-  if (posix_spawnp(&pid, "zenity", nullptr, nullptr, argv, environ) != 0)
-    return false;
-  int status = 0;
-  if (Retry([&] { return waitpid(pid, &status, 0); }) == -1) return false;
-  // 0 means the user pressed OK. zenity also ends with 1 when it cannot open
-  // the display, so anything but 0 lets the terminal carry the text too.
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-void ShowOnTerminal(std::u16string_view text, MessageIcon icon) {
-  std::string out;
-  for (char c : ToUtf8(text)) {
-    if (c == '\r') continue;
-    out += c;
+// While a temporary file exists, the signals that ask a program to end
+// remove it first. Signals that were being ignored stay ignored.
+void CatchEndingSignals(struct sigaction (&earlier)[3]) {
+  struct sigaction remove = {};
+  remove.sa_handler = RemoveTemporaryAndDie;
+  sigemptyset(&remove.sa_mask);
+  for (int i = 0; i < 3; ++i) {
+    ::sigaction(kEndingSignals[i], &remove, &earlier[i]);
+    if (earlier[i].sa_handler == SIG_IGN)
+      ::sigaction(kEndingSignals[i], &earlier[i], nullptr);
   }
-  if (out.empty() || out.back() != '\n') out += '\n';
-  WriteAll(icon == MessageIcon::kError ? STDERR_FILENO : STDOUT_FILENO, out);
+}
+
+void RestoreEndingSignals(const struct sigaction (&earlier)[3]) {
+  for (int i = 0; i < 3; ++i) ::sigaction(kEndingSignals[i], &earlier[i], nullptr);
+}
+
+// Creates a file of our own beside `path`, exclusively so that no other
+// file is ever overwritten, and names it in g_temporary before it exists.
+int CreateTemporaryBeside(const std::filesystem::path& path, std::string& temp) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    g_temporary = nullptr;
+    temp = path.string() + ".";
+    temp += std::to_string(::getpid());
+    temp += "-";
+    temp += std::to_string(attempt);
+    temp += ".tmp";
+    g_temporary = temp.c_str();
+    const int fd = Retry([&] {
+      return ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    });
+    if (fd != -1 || errno != EEXIST) return fd;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -122,59 +126,45 @@ bool FileExists(const std::filesystem::path& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-  const int fd = Retry([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); });
-  if (fd == -1) return std::nullopt;
-  std::string bytes;
-  struct stat info;
-  if (::fstat(fd, &info) == 0 && info.st_size > 0)
-    bytes.reserve(static_cast<size_t>(info.st_size));
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = Retry([&] { return ::read(fd, buffer, sizeof buffer); });
-    if (n < 0) {
-      ::close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    bytes.append(buffer, static_cast<size_t>(n));
+ReadResult ReadWholeFile(const std::filesystem::path& path, size_t max_bytes) {
+  // Without blocking: a pipe put in the file's place must not stall the run.
+  const int fd = Retry([&] {
+    return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  });
+  if (fd == -1) {
+    const bool gone = errno == ENOENT || errno == ENOTDIR;
+    return {gone ? ReadStatus::kNotFound : ReadStatus::kFailed, {}};
   }
+  ReadResult result = ReadOpenFile(fd, max_bytes);
   ::close(fd);
-  return bytes;
+  return result;
 }
 
-bool ReplaceFileContents(const std::filesystem::path& path,
-                         std::string_view bytes) {
-  // A name of our own beside the target, created exclusively so that no
-  // other file is ever overwritten; the rename makes the switch atomic.
-  std::filesystem::path temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd == -1; ++attempt) {
-    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about
-    // "." + std::to_string(...) when optimising.
-    temp = path;
-    temp += ".";
-    temp += std::to_string(::getpid());
-    temp += "-";
-    temp += std::to_string(attempt);
-    temp += ".tmp";
-    fd = Retry([&] {
-      return ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                    0666);
-    });
-    if (fd == -1 && errno != EEXIST) return false;
+WriteStatus ReplaceFileContents(const std::filesystem::path& path,
+                                std::string_view bytes) {
+  // The new file takes the earlier one's permissions; a read-only earlier
+  // file is the user's way of keeping it.
+  struct stat earlier;
+  const bool replaces =
+      ::stat(path.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode);
+  if (replaces && (earlier.st_mode & S_IWUSR) == 0) return WriteStatus::kReadOnly;
+
+  // A file-size limit then makes the write fail instead of ending the run.
+  ::signal(SIGXFSZ, SIG_IGN);
+  struct sigaction signals[3];
+  CatchEndingSignals(signals);
+  std::string temp;
+  const int fd = CreateTemporaryBeside(path, temp);
+  bool ok = fd != -1;
+  if (ok) {
+    ok = (!replaces || ::fchmod(fd, earlier.st_mode & 0777) == 0) &&
+         WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    // The rename makes the switch atomic: a reader sees either file whole.
+    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
   }
-  if (fd == -1) return false;
-
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
-}
-
-void ShowMessage(std::u16string_view text, std::u16string_view title,
-                 MessageIcon icon) {
-  if (HasGraphicalSession() && ShowWithZenity(text, title, icon)) return;
-  ShowOnTerminal(text, icon);
+  g_temporary = nullptr;
+  RestoreEndingSignals(signals);
+  return ok ? WriteStatus::kWritten : WriteStatus::kFailed;
 }

@@ -1,20 +1,18 @@
-// Windows.
+// Windows: the program's folder and its files.
 
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "app/platform.h"
 
 namespace {
-
-std::wstring Wide(std::u16string_view text) {
-  return std::wstring(text.begin(), text.end());
-}
 
 // Paths of MAX_PATH characters or more need the \\?\ form unless the system
 // has long paths enabled; the prefixed form works either way.
@@ -23,6 +21,40 @@ std::wstring LongPath(const std::filesystem::path& path) {
   if (p.size() < MAX_PATH || p.rfind(L"\\\\?\\", 0) == 0) return p;
   if (p.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + p.substr(2);
   return L"\\\\?\\" + p;
+}
+
+ReadResult ReadOpenFile(HANDLE file, size_t max_bytes) {
+  // Checked through the handle: the name may have been given to something
+  // other than a file on disk since it was looked at.
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(file) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return {ReadStatus::kNotFound, {}};
+  const uint64_t size =
+      (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  if (size > max_bytes) return {ReadStatus::kTooLarge, {}};
+
+  // Room for one byte more than the file has, so that a file still growing
+  // is seen to go on.
+  ReadResult result{ReadStatus::kRead, {}};
+  std::string& bytes = result.bytes;
+  bytes.resize(static_cast<size_t>(size) + 1);
+  size_t got = 0;
+  for (;;) {
+    if (got == bytes.size()) {
+      if (got > max_bytes) return {ReadStatus::kTooLarge, {}};
+      bytes.resize(std::min(max_bytes + 1, std::max(got * 2, size_t{1} << 16)));
+    }
+    const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - got, size_t{1} << 30));
+    DWORD n = 0;
+    if (!ReadFile(file, bytes.data() + got, chunk, &n, nullptr))
+      return {ReadStatus::kFailed, {}};
+    if (n == 0) break;
+    got += n;
+  }
+  bytes.resize(got);
+  return result;
 }
 
 }  // namespace
@@ -48,29 +80,20 @@ bool FileExists(const std::filesystem::path& path) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+ReadResult ReadWholeFile(const std::filesystem::path& path, size_t max_bytes) {
   const HANDLE file =
       CreateFileW(LongPath(path).c_str(), GENERIC_READ,
                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                   FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::optional<std::string> bytes = std::string();
-  LARGE_INTEGER size;
-  if (GetFileSizeEx(file, &size) && size.QuadPart > 0)
-    bytes->reserve(static_cast<size_t>(size.QuadPart));
-  std::vector<char> buffer(1 << 16);
-  for (;;) {
-    DWORD n = 0;
-    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &n,
-                  nullptr)) {
-      bytes.reset();
-      break;
-    }
-    if (n == 0) break;
-    bytes->append(buffer.data(), n);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    const bool gone =
+        error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return {gone ? ReadStatus::kNotFound : ReadStatus::kFailed, {}};
   }
+  ReadResult result = ReadOpenFile(file, max_bytes);
   CloseHandle(file);
-  return bytes;
+  return result;
 }
 
 namespace {
@@ -107,25 +130,26 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
-bool ReplaceFileContents(const std::filesystem::path& path,
-                         std::string_view bytes) {
+WriteStatus ReplaceFileContents(const std::filesystem::path& path,
+                                std::string_view bytes) {
+  // A read-only earlier file is the user's way of keeping it. Checked here
+  // since not every system refuses to rename over one.
+  const std::wstring target = LongPath(path);
+  const DWORD earlier = GetFileAttributesW(target.c_str());
+  if (earlier != INVALID_FILE_ATTRIBUTES &&
+      (earlier & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+      (earlier & FILE_ATTRIBUTE_READONLY) != 0)
+    return WriteStatus::kReadOnly;
+
   std::wstring temp;
   const HANDLE file = CreateTemporaryBeside(path, temp);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) return WriteStatus::kFailed;
 
   bool ok = WriteAll(file, bytes) && FlushFileBuffers(file);
   ok = CloseHandle(file) && ok;
   // One step from the old file to the new one: a reader sees either.
-  ok = ok && MoveFileExW(temp.c_str(), LongPath(path).c_str(),
+  ok = ok && MoveFileExW(temp.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!ok) DeleteFileW(temp.c_str());
-  return ok;
-}
-
-void ShowMessage(std::u16string_view text, std::u16string_view title,
-                 MessageIcon icon) {
-  // Left to right, OK only: the texts carry their own direction marks.
-  const UINT style =
-      MB_OK | (icon == MessageIcon::kError ? MB_ICONERROR : MB_ICONINFORMATION);
-  MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(), style);
+  return ok ? WriteStatus::kWritten : WriteStatus::kFailed;
 }

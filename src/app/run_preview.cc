@@ -22,17 +22,25 @@ void Run() {
     return;
   }
 
-  std::optional<std::string> bytes = ReadWholeFile(*directory / file_name);
-  if (!bytes) {
-    ShowError(kCannotOpenMessage);
-    return;
+  ReadResult read = ReadWholeFile(*directory / file_name, kMaxPageBytes);
+  switch (read.status) {
+    case ReadStatus::kRead:
+      break;
+    case ReadStatus::kNotFound:
+      return ShowError(NotFoundMessage(file_name));
+    case ReadStatus::kTooLarge:
+      return ShowError(kTemplateTooLargeMessage);
+    case ReadStatus::kFailed:
+      return ShowError(kCannotOpenMessage);
   }
-  const PreviewOutcome outcome = BuildPreview(std::move(*bytes));
 
-  if (outcome.preview &&
-      !ReplaceFileContents(*directory / u"index.htm", *outcome.preview)) {
-    ShowError(kNotCreatedMessage);
-    return;
+  PreviewOutcome outcome = BuildPreview(std::move(read.bytes));
+  if (outcome.preview) {
+    const WriteStatus written =
+        ReplaceFileContents(*directory / u"index.htm", *outcome.preview);
+    outcome.preview.reset();  // not held while the box is up
+    if (written == WriteStatus::kReadOnly) return ShowError(kReadOnlyMessage);
+    if (written == WriteStatus::kFailed) return ShowError(kNotCreatedMessage);
   }
   ShowMessage(outcome.message, kMessageTitle, outcome.icon);
 }

@@ -44,11 +44,11 @@ TEST(FindUnknownTagsTest, LongTagIsCutWithEllipsis) {
             unclosed.substr(0, 100) + u"\u2026\r\n");
 }
 
-TEST(FindUnknownTagsTest, ReportStopsAfterAHundredTagsAndCountsTheRest) {
+TEST(FindUnknownTagsTest, ReportStopsAfterTwentyFiveTagsAndCountsTheRest) {
   std::string page;
-  for (int i = 0; i < 100; ++i) page += "<#T#>";
+  for (int i = 0; i < 25; ++i) page += "<#T#>";
   std::u16string expected;
-  for (int i = 0; i < 100; ++i) expected += u"<#T#>\r\n";
+  for (int i = 0; i < 25; ++i) expected += u"<#T#>\r\n";
   EXPECT_EQ(FindUnknownTags(page), expected);
 
   page += "<#U#><#V#><#W#>";
@@ -60,6 +60,6 @@ TEST(FindUnknownTagsTest, ManyOpeningsBeforeOneCloseStayBounded) {
   for (int i = 0; i < 100000; ++i) page += "<#";
   page += "#>";
   const std::u16string report = FindUnknownTags(page);
-  EXPECT_LT(report.size(), 101u * 103u + 40u);
-  EXPECT_NE(report.find(u"و 99900 مورد ديگر\r\n"), std::u16string::npos);
+  EXPECT_LT(report.size(), 25u * 103u + 40u);
+  EXPECT_TRUE(report.ends_with(u"<#\u2026\r\nو 99975 مورد ديگر\r\n"));
 }

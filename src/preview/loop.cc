@@ -44,19 +44,22 @@ std::optional<PageText> ExtractLoopText(std::string_view page,
   constexpr size_t npos = std::string_view::npos;
   const PageText start = LoopStartMarker(name);
   const PageText end = LoopEndMarker(name);
-  const size_t s = FindText(page, start, 0);
+  const size_t s = FindText(page, PreparePattern(start), 0);
   if (s == npos) return PageText();
   const size_t body = s + start.size();
   // The first end marker behind the start, or failing that any end marker.
-  const size_t e = FindText(page, end, body);
+  const Pattern end_marker = PreparePattern(end);
+  const size_t e = FindText(page, end_marker, body);
   if (e != npos) return PageText(page.substr(body, e - body));
-  if (FindText(page, end, 0) == npos) return PageText();
+  if (FindText(page, end_marker, 0) == npos) return PageText();
   return std::nullopt;
 }
 
-std::optional<PageText> ExpandLoop(PageText page, const LoopDescription& loop) {
+StageResult ExpandLoop(PageText page, const LoopDescription& loop,
+                       size_t limit) {
   const std::optional<PageText> body = ExtractLoopText(page, loop.name);
-  if (!body) return std::nullopt;
+  if (!body) return {PageText(), PageFault::kMisorderedLoop};
+  const StageResult too_large = {PageText(), PageFault::kTooLarge};
 
   // The copies are made from the body as it stands, before entry 1 fills it.
   PageText spare;
@@ -64,15 +67,21 @@ std::optional<PageText> ExpandLoop(PageText page, const LoopDescription& loop) {
   for (size_t k = 1; k < loop.entries.size(); ++k) {
     PageText copy = *body;
     for (size_t f = 0; f < loop.fields.size(); ++f)
-      ReplaceAll(copy, Cp1256(loop.fields[f]), Cp1256(loop.entries[k][f]), spare);
+      if (!ReplaceAll(copy, Cp1256(loop.fields[f]), Cp1256(loop.entries[k][f]),
+                      spare, limit))
+        return too_large;
+    if (copy.size() > limit - copies.size()) return too_large;
     copies += copy;
   }
 
   // The markers go first, then every field gets entry 1: one row each, in
   // this order, over the whole page.
-  ReplaceAll(page, LoopStartMarker(loop.name), "", spare);
-  ReplaceAll(page, LoopEndMarker(loop.name), copies, spare);
+  if (!ReplaceAll(page, LoopStartMarker(loop.name), "", spare, limit) ||
+      !ReplaceAll(page, LoopEndMarker(loop.name), copies, spare, limit))
+    return too_large;
   for (size_t f = 0; f < loop.fields.size(); ++f)
-    ReplaceAll(page, Cp1256(loop.fields[f]), Cp1256(loop.entries[0][f]), spare);
-  return page;
+    if (!ReplaceAll(page, Cp1256(loop.fields[f]), Cp1256(loop.entries[0][f]),
+                    spare, limit))
+      return too_large;
+  return {std::move(page)};
 }

@@ -32,6 +32,9 @@ std::optional<PageText> ExtractLoopText(std::string_view page,
                                         std::u16string_view name);
 
 // Expands every loop of `loop.name` into its entries and fills the loop's
-// fields everywhere on the page with entry 1. nullopt in the broken case of
-// ExtractLoopText.
-std::optional<PageText> ExpandLoop(PageText page, const LoopDescription& loop);
+// fields everywhere on the page with entry 1. Fails with kMisorderedLoop in
+// the broken case of ExtractLoopText, and with kTooLarge when the page would
+// pass `limit` bytes (every end marker receives all the copies, so a few
+// kilobytes of markers can ask for gigabytes).
+StageResult ExpandLoop(PageText page, const LoopDescription& loop,
+                       size_t limit = kMaxPageBytes);

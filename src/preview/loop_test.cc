@@ -6,20 +6,21 @@
 
 namespace {
 
-// The loop functions on a page given as text, with the result as text.
-std::optional<std::u16string> Text(const std::optional<PageText>& page) {
-  if (!page) return std::nullopt;
-  return DecodeWindows1256(*page);
-}
-
+// The loop functions on a page given as text, with the result as text;
+// nullopt where the loop is misordered.
 std::optional<std::u16string> Extract(std::u16string_view page,
                                       std::u16string_view name) {
-  return Text(ExtractLoopText(Cp1256(page), name));
+  const std::optional<PageText> body = ExtractLoopText(Cp1256(page), name);
+  if (!body) return std::nullopt;
+  return DecodeWindows1256(*body);
 }
 
 std::optional<std::u16string> Expand(std::u16string_view page,
                                      const LoopDescription& loop) {
-  return Text(ExpandLoop(Cp1256(page), loop));
+  const StageResult expanded = ExpandLoop(Cp1256(page), loop);
+  if (expanded.fault == PageFault::kMisorderedLoop) return std::nullopt;
+  EXPECT_EQ(expanded.fault, PageFault::kNone);
+  return DecodeWindows1256(expanded.page);
 }
 
 }  // namespace
@@ -117,13 +118,13 @@ TEST(ExpandLoopTest, BrokenLoopIsSignalled) {
 }
 
 TEST(ExpandLoopTest, MenuInsideTextListIsExpandedBeforeTheListIsCopied) {
-  std::optional<PageText> page = ExpandLoop(
+  StageResult page = ExpandLoop(
       "<#Loop:TextList#><#TextID#>:<#Loop:Menu#><#MenuID#><#End:Menu#>;"
       "<#End:TextList#>",
       MenuLoop);
-  ASSERT_TRUE(page);
-  page = ExpandLoop(*page, TextListLoop);
-  EXPECT_EQ(page, "1:123;2:123;3:123;4:123;5:123;6:123;");
+  ASSERT_EQ(page.fault, PageFault::kNone);
+  page = ExpandLoop(page.page, TextListLoop);
+  EXPECT_EQ(page.page, "1:123;2:123;3:123;4:123;5:123;6:123;");
 }
 
 TEST(ExpandLoopTest, RealLoopsFillTheirSampleValues) {
@@ -136,4 +137,15 @@ TEST(ExpandLoopTest, RealLoopsFillTheirSampleValues) {
   EXPECT_EQ(Expand(u"<#Loop:TextList#><#TextDate#> <#End:TextList#>",
                        TextListLoop),
             u"1388/6/6 1388/7/7 1388/7/7 1388/7/7 1388/7/7 1388/7/7 ");
+}
+
+TEST(ExpandLoopTest, EndMarkersThatMultiplyCopiesStopAtTheLimit) {
+  // Every end marker receives all the copies: 100 markers of a 10-byte body
+  // ask for 100 * 2 * 10 bytes, more than the limit allows.
+  PageText page = "<#Loop:L#>0123456789<#End:L#>";
+  for (int i = 0; i < 100; ++i) page += "<#End:L#>";
+  EXPECT_EQ(ExpandLoop(page, kLoop, 1000).fault, PageFault::kTooLarge);
+  const StageResult within = ExpandLoop(page, kLoop, 3000);
+  ASSERT_EQ(within.fault, PageFault::kNone);
+  EXPECT_EQ(within.page.size(), 10u + 101 * 20);
 }

@@ -5,6 +5,26 @@
 // memory and with no decoding or encoding of the page itself.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 using PageText = std::string;
+
+// No template is read and no page grows past 256 MiB. Loops can multiply a
+// template's text many times over: a few kilobytes could otherwise ask for
+// gigabytes and end with the system killing the program without a word.
+inline constexpr size_t kMaxPageBytes = size_t{256} << 20;
+
+// Why a stage gave no page.
+enum class PageFault {
+  kNone,
+  kTooLarge,        // the page would have passed kMaxPageBytes
+  kMisorderedLoop,  // a loop's end marker stands only before its start marker
+};
+
+// What a stage gives: the new page, or the fault that stopped it (the page
+// is then of no use).
+struct StageResult {
+  PageText page;
+  PageFault fault = PageFault::kNone;
+};

@@ -1,26 +1,36 @@
 #include "preview/replace_all.h"
 
+#include <algorithm>
+#include <cassert>
+
 #include "preview/search.h"
 
-void ReplaceAll(PageText& text, std::string_view find,
-                std::string_view replacement, PageText& spare) {
-  if (find.empty()) return;
+bool ReplaceAll(PageText& text, std::string_view find,
+                std::string_view replacement, PageText& spare, size_t limit) {
+  if (find.empty()) return text.size() <= limit;
   const std::string_view in = text;
-  size_t hit = FindText(in, find, 0);
-  if (hit == std::string_view::npos) return;
+  const Pattern pattern = PreparePattern(find);
+  size_t hit = FindText(in, pattern, 0);
+  if (hit == std::string_view::npos) return text.size() <= limit;
 
   // Room for a result as long as the text from the start: grown piece by
   // piece instead, the buffer would be copied at every doubling, and the
   // copies would briefly hold the page three times over.
   spare.clear();
-  spare.reserve(text.size());
+  spare.reserve(std::min(text.size(), limit));
   size_t done = 0;
-  while (hit != std::string_view::npos) {
+  for (; hit != std::string_view::npos; hit = FindText(in, pattern, done)) {
+    // spare.size() <= limit holds throughout, so the room left cannot wrap.
+    assert(spare.size() <= limit);
+    if (hit - done > limit - spare.size() ||
+        replacement.size() > limit - spare.size() - (hit - done))
+      return false;
     spare.append(in.substr(done, hit - done));
     spare.append(replacement);
     done = hit + find.size();
-    hit = FindText(in, find, done);
   }
+  if (in.size() - done > limit - spare.size()) return false;
   spare.append(in.substr(done));
   text.swap(spare);
+  return true;
 }

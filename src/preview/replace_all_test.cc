@@ -7,7 +7,7 @@ namespace {
 PageText Replaced(PageText text, std::string_view find,
                   std::string_view replacement) {
   PageText spare;
-  ReplaceAll(text, find, replacement, spare);
+  EXPECT_TRUE(ReplaceAll(text, find, replacement, spare));
   return text;
 }
 
@@ -50,12 +50,31 @@ TEST(ReplaceAllTest, RowsShareTwoBuffers) {
   // two buffers change places only when a row occurs.
   PageText text = "<#A#>-<#B#>";
   PageText spare = "left over from an earlier row, longer than the page";
-  ReplaceAll(text, "<#A#>", "1", spare);
+  ASSERT_TRUE(ReplaceAll(text, "<#A#>", "1", spare));
   EXPECT_EQ(text, "1-<#B#>");
   const PageText after_first = spare;
-  ReplaceAll(text, "<#C#>", "3", spare);
+  ASSERT_TRUE(ReplaceAll(text, "<#C#>", "3", spare));
   EXPECT_EQ(text, "1-<#B#>");
   EXPECT_EQ(spare, after_first) << "a row that does not occur touches nothing";
-  ReplaceAll(text, "<#B#>", "22", spare);
+  ASSERT_TRUE(ReplaceAll(text, "<#B#>", "22", spare));
   EXPECT_EQ(text, "1-22");
+}
+
+TEST(ReplaceAllTest, StopsAsSoonAsTheResultWouldPassTheLimit) {
+  PageText spare;
+  PageText text = "<#X#><#X#>";
+  // Exactly at the limit is allowed.
+  ASSERT_TRUE(ReplaceAll(text, "<#X#>", "12345", spare, 10));
+  EXPECT_EQ(text, "1234512345");
+  // One byte more is not, and the text stays as it was, wherever the limit
+  // is passed: in the text before a match, in a replacement, or at the end.
+  for (const PageText& page : {PageText("abcdefghijk<#X#>"),
+                               PageText("<#X#>a<#X#>"), PageText("<#X#>abcdefghij")}) {
+    text = page;
+    EXPECT_FALSE(ReplaceAll(text, "<#X#>", "12345", spare, 10)) << page;
+    EXPECT_EQ(text, page);
+  }
+  // A text already past the limit fails even where nothing is replaced.
+  text = "abcdefghijk";
+  EXPECT_FALSE(ReplaceAll(text, "<#X#>", "", spare, 10));
 }

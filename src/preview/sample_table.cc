@@ -51,9 +51,10 @@ const std::array<SampleRow, 36> SampleTable = {{
     {u"<#FlashTitle#>", u"عنوان فايل فلش در حال نمايش"},
 }};
 
-PageText ApplySampleTable(PageText page) {
+StageResult ApplySampleTable(PageText page, size_t limit) {
   PageText spare;
   for (const SampleRow& row : SampleTable)
-    ReplaceAll(page, Cp1256(row.tag), Cp1256(row.value), spare);
-  return page;
+    if (!ReplaceAll(page, Cp1256(row.tag), Cp1256(row.value), spare, limit))
+      return {PageText(), PageFault::kTooLarge};
+  return {std::move(page)};
 }

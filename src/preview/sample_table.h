@@ -16,5 +16,6 @@ extern const std::array<SampleRow, 36> SampleTable;
 
 // Applies every row of SampleTable to the whole page, one row after another,
 // each to the whole result of the rows before it: text joined by one row's
-// deletion can form a later row's tag.
-PageText ApplySampleTable(PageText page);
+// deletion can form a later row's tag. Fails with kTooLarge when the page
+// would pass `limit` bytes.
+StageResult ApplySampleTable(PageText page, size_t limit = kMaxPageBytes);

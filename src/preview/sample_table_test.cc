@@ -45,7 +45,9 @@ namespace {
 
 // The sample table applied to a page given as text.
 std::u16string Applied(std::u16string_view page) {
-  return DecodeWindows1256(ApplySampleTable(Cp1256(page)));
+  const StageResult filled = ApplySampleTable(Cp1256(page));
+  EXPECT_EQ(filled.fault, PageFault::kNone);
+  return DecodeWindows1256(filled.page);
 }
 
 }  // namespace
@@ -86,4 +88,12 @@ TEST(ApplySampleTableTest, BoxMarkersVanishAndContentStaysOnce) {
 TEST(ApplySampleTableTest, UnknownAndMiscapitalisedTagsStay) {
   const std::u16string page = u"<html><#sitename#><#Other#>\u0627</html>";
   EXPECT_EQ(Applied(page), page);
+}
+
+TEST(ApplySampleTableTest, PageThatWouldGrowPastTheLimitStops) {
+  // "<#EntryText#>" brings in a paragraph.
+  const PageText page = "<#EntryText#>";
+  const size_t filled = Cp1256(SampleTable[10].value).size();
+  EXPECT_EQ(ApplySampleTable(page, filled - 1).fault, PageFault::kTooLarge);
+  EXPECT_EQ(ApplySampleTable(page, filled).fault, PageFault::kNone);
 }

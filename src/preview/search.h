@@ -1,12 +1,29 @@
 // Substring search for the stages, which look for each tag once per row over
-// pages of up to many megabytes.
+// pages of up to hundreds of megabytes.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
+// A pattern with its search worked out once, for every search of it over a
+// page: Horspool's skipping search, keyed on the two bytes that end the
+// window rather than on one. Single bytes tell little in HTML, where "<",
+// ">", "#" and quotes are everywhere; a pair of bytes that occurs nowhere in
+// the pattern lets the window move on by the pattern's length less one.
+struct Pattern {
+  std::string_view text;
+  // By the pair of bytes ending a window: where the rightmost pair of the
+  // pattern equal to it ends, 1 to length - 1; 0 where none is.
+  std::array<uint8_t, 1 << 16> shift;
+  // How far to move after a window that ends like the pattern but differs.
+  size_t after_mismatch;
+};
+
+// `text` must outlive the pattern.
+Pattern PreparePattern(std::string_view text);
+
 // Position of the first occurrence of `pattern` in `text` that begins at or
-// after `from`, or npos. Always the same as text.find(pattern, from), only
-// faster: it skips ahead by the pattern's length wherever the text cannot
-// hold it, instead of stopping at every "<" of the page.
-size_t FindText(std::string_view text, std::string_view pattern, size_t from);
+// after `from`, or npos. Always the same as text.find(pattern.text, from).
+size_t FindText(std::string_view text, const Pattern& pattern, size_t from);

@@ -88,7 +88,10 @@ std::u16string Script() {
 
 std::u16string TestPanelText() { return Panel() + Script(); }
 
-PageText AppendTestPanel(PageText page) {
-  page += Cp1256(TestPanelText());
-  return page;
+StageResult AppendTestPanel(PageText page, size_t limit) {
+  const PageText panel = Cp1256(TestPanelText());
+  if (page.size() > limit || panel.size() > limit - page.size())
+    return {PageText(), PageFault::kTooLarge};
+  page += panel;
+  return {std::move(page)};
 }

@@ -10,5 +10,6 @@
 // The panel followed by the script, exactly as appended.
 std::u16string TestPanelText();
 
-// page + panel + script, with nothing in between.
-PageText AppendTestPanel(PageText page);
+// page + panel + script, with nothing in between. Fails with kTooLarge when
+// the result would pass `limit` bytes.
+StageResult AppendTestPanel(PageText page, size_t limit = kMaxPageBytes);

@@ -55,9 +55,13 @@ TEST(TestPanelTest, AppendedTextIsPanelThenScript) {
 
 TEST(TestPanelTest, AppendsDirectlyBehindThePage) {
   const PageText panel = Cp1256(TestPanelText());
-  EXPECT_EQ(AppendTestPanel(""), panel);
+  EXPECT_EQ(AppendTestPanel("").page, panel);
   const PageText page = "<html><body>x</body></html>\r\n";
-  EXPECT_EQ(AppendTestPanel(page), page + panel);
+  EXPECT_EQ(AppendTestPanel(page).page, page + panel);
+  // Not past the limit, even by the panel's length.
+  EXPECT_EQ(AppendTestPanel(page, page.size() + panel.size()).fault, PageFault::kNone);
+  EXPECT_EQ(AppendTestPanel(page, page.size() + panel.size() - 1).fault,
+            PageFault::kTooLarge);
 }
 
 TEST(TestPanelTest, AddsNoTag) {
