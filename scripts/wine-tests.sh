@@ -19,5 +19,24 @@ timeout -k 5 60 wineserver -p </dev/null >"$log" 2>&1 || exit 77
 # The first start fills the new prefix.
 timeout -k 10 300 wineboot --init </dev/null >>"$log" 2>&1 || exit 77
 
+# No window manager runs on the virtual display: Wine must not wait for one
+# (2 s whenever a window is hidden, as each message box is on OK).
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+  </dev/null >>"$log" 2>&1 || exit 77
+# One desktop and one explorer.exe for the whole run, made here with the log
+# as their output (see tests/windows/desktop_holder-win32.cc); the holder
+# says "ready" once the desktop is up and stays until the server is stopped.
+holder="$build/desktop-holder.fifo"
+rm -f "$holder"
+mkfifo "$holder"
+wine "$build/tests/desktop_holder.exe" </dev/null >"$holder" 2>>"$log" &
+ready=""
+read -r -t 120 ready <"$holder" || true
+rm -f "$holder"
+[ "${ready%$'\r'}" = ready ] || {
+  echo "The desktop holder did not start (see $log)." >&2
+  exit 1
+}
+
 ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$JOBS" \
   --timeout 300

@@ -13,7 +13,7 @@
 // counts the tags left out. Empty when no "<#" is left.
 std::u16string FindUnknownTags(std::string_view page);
 
-inline constexpr size_t kMaxReportedTagLength = 100;
+inline constexpr size_t kMaxReportedTagLength = 40;
 // With the header, the count line and the button, a box of this many lines
 // still fits a screen 768 pixels high.
 inline constexpr size_t kMaxReportedTags = 25;

@@ -1,35 +1,39 @@
 #include "preview/replace_all.h"
 
-#include <algorithm>
-#include <cassert>
-
 #include "preview/search.h"
 
 bool ReplaceAll(PageText& text, std::string_view find,
                 std::string_view replacement, PageText& spare, size_t limit) {
-  if (find.empty()) return text.size() <= limit;
+  if (text.size() > limit) return false;
+  if (find.empty()) return true;
+  constexpr size_t npos = std::string_view::npos;
   const std::string_view in = text;
   const Pattern pattern = PreparePattern(find);
-  size_t hit = FindText(in, pattern, 0);
-  if (hit == std::string_view::npos) return text.size() <= limit;
+  const size_t first = FindText(in, pattern, 0);
+  if (first == npos) return true;
 
-  // Room for a result as long as the text from the start: grown piece by
-  // piece instead, the buffer would be copied at every doubling, and the
-  // copies would briefly hold the page three times over.
+  // The result's size is known before any of it is built, so that it is
+  // built in one allocation (a buffer grown by doubling would briefly hold
+  // the old and the new copy), and a result that would pass the limit is
+  // refused before it takes any memory. A replacement no longer than what
+  // it replaces cannot make the text longer; a longer one is counted first.
+  size_t size = text.size();
+  if (replacement.size() > find.size()) {
+    const size_t growth = replacement.size() - find.size();
+    for (size_t hit = first; hit != npos; hit = FindText(in, pattern, hit + find.size())) {
+      if (growth > limit - size) return false;  // size <= limit holds here
+      size += growth;
+    }
+  }
+
   spare.clear();
-  spare.reserve(std::min(text.size(), limit));
+  spare.reserve(size);
   size_t done = 0;
-  for (; hit != std::string_view::npos; hit = FindText(in, pattern, done)) {
-    // spare.size() <= limit holds throughout, so the room left cannot wrap.
-    assert(spare.size() <= limit);
-    if (hit - done > limit - spare.size() ||
-        replacement.size() > limit - spare.size() - (hit - done))
-      return false;
+  for (size_t hit = first; hit != npos; hit = FindText(in, pattern, done)) {
     spare.append(in.substr(done, hit - done));
     spare.append(replacement);
     done = hit + find.size();
   }
-  if (in.size() - done > limit - spare.size()) return false;
   spare.append(in.substr(done));
   text.swap(spare);
   return true;

@@ -9,7 +9,7 @@ constexpr size_t kShortest = 3;
 constexpr size_t kLongest = 255;
 
 unsigned PairEndingAt(const unsigned char* end) {
-  return static_cast<unsigned>(end[-1]) << 8 | end[0];
+  return ((static_cast<unsigned>(end[-1]) << 4) ^ end[0]) & 0xFFF;
 }
 
 }  // namespace

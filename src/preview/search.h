@@ -14,9 +14,12 @@
 // the pattern lets the window move on by the pattern's length less one.
 struct Pattern {
   std::string_view text;
-  // By the pair of bytes ending a window: where the rightmost pair of the
-  // pattern equal to it ends, 1 to length - 1; 0 where none is.
-  std::array<uint8_t, 1 << 16> shift;
+  // By a 12-bit digest of the pair of bytes ending a window: where the
+  // rightmost pair of the pattern with that digest ends, 1 to length - 1; 0
+  // where none does. Small enough to set up for every row of a small page,
+  // large enough that pairs of a page rarely share a digest with the
+  // pattern's, which would only shorten the moves.
+  std::array<uint8_t, 1 << 12> shift;
   // How far to move after a window that ends like the pattern but differs.
   size_t after_mismatch;
 };

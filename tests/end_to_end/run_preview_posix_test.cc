@@ -2,19 +2,10 @@
 // started from another working directory, with the outcome read from its
 // streams (or from a stand-in zenity) and from the folder's files.
 
-#include <fcntl.h>
-#include <stdlib.h>
 #include <sys/mount.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -22,111 +13,8 @@
 #include "app/codepage.h"
 #include "checks/unknown_tags.h"
 #include "preview/test_panel.h"
+#include "program_run-posix.h"
 #include "realistic_template.h"
-
-namespace fs = std::filesystem;
-
-namespace {
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string Encoded(std::u16string_view text) {
-  return EncodeWindows1256(text).value();
-}
-
-struct RunResult {
-  std::string out;
-  std::string err;
-};
-
-class RunPreviewTest : public testing::Test {
- protected:
-  void SetUp() override {
-    root_ = MakeTempDir();
-    folder_ = root_ / "tool";
-    elsewhere_ = root_ / "elsewhere";
-    fs::create_directories(folder_);
-    fs::create_directories(elsewhere_);
-    fs::copy_file(TEMPLATE_PREVIEW_PROGRAM, folder_ / "template-preview");
-  }
-
-  void TearDown() override {
-    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
-    // Nothing may ever land in the working directory.
-    EXPECT_TRUE(fs::is_empty(elsewhere_));
-    fs::remove_all(root_);
-  }
-
-  static fs::path MakeTempDir() {
-    std::string pattern = (fs::temp_directory_path() / "preview-test-XXXXXX");
-    EXPECT_NE(mkdtemp(pattern.data()), nullptr);
-    fs::permissions(pattern, fs::perms::all, fs::perm_options::add);
-    return pattern;
-  }
-
-  // Starts the program with only the given environment and waits for it.
-  RunResult Run(const std::vector<std::string>& env = {"PATH=/usr/bin:/bin"},
-                uid_t as_user = static_cast<uid_t>(-1)) {
-    return RunProgram(folder_ / "template-preview", env, as_user);
-  }
-
-  // Starts `program_path` (the program itself or a link to it).
-  RunResult RunProgram(const fs::path& program_path,
-                       const std::vector<std::string>& env = {"PATH=/usr/bin:/bin"},
-                       uid_t as_user = static_cast<uid_t>(-1)) {
-    const fs::path out_file = root_ / "stdout";
-    const fs::path err_file = root_ / "stderr";
-    const std::string program = program_path.string();
-    const pid_t pid = fork();
-    if (pid == 0) {
-      const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-      const int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-      if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
-          chdir(elsewhere_.c_str()) != 0)
-        _exit(101);
-      if (as_user != static_cast<uid_t>(-1) &&
-          (setgid(as_user) != 0 || setuid(as_user) != 0))
-        _exit(102);
-      std::vector<char*> envp;
-      for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-      envp.push_back(nullptr);
-      char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-      execve(program.c_str(), argv, envp.data());
-      _exit(103);
-    }
-    int status = 0;
-    EXPECT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the same status for every outcome";
-    RunResult result{ReadFile(out_file), ReadFile(err_file)};
-    fs::remove(out_file);
-    fs::remove(err_file);
-    return result;
-  }
-
-  std::set<std::string> FolderFiles() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
-
-  fs::path root_, folder_, elsewhere_;
-};
-
-const std::set<std::string> kJustTheProgram = {"template-preview"};
-const std::set<std::string> kAfterSuccess = {"template-preview", "Template.htm",
-                                             "index.htm"};
-
-}  // namespace
 
 TEST_F(RunPreviewTest, MissingTemplateIsNamedAndNothingIsWritten) {
   const RunResult result = Run();

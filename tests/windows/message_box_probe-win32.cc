@@ -187,6 +187,8 @@ SeenMessageBox ReadMessageBox(HWND box, DWORD process_id) {
   seen.visual_styles = LoadsCommonControls6(process_id);
   seen.other_windows =
       static_cast<int>(VisibleTopLevelWindows(process_id).size()) - 1;
+  GetWindowRect(box, &seen.frame);
+  if (HWND ok = GetDlgItem(box, IDOK)) GetWindowRect(ok, &seen.ok_button);
 
   // The text control has the id 0xFFFF in the standard message box.
   HWND text = GetDlgItem(box, 0xFFFF);

@@ -24,6 +24,8 @@ struct SeenMessageBox {
   // Version 6 of the common controls is loaded: the box has visual styles.
   bool visual_styles = false;
   int other_windows = 0;  // visible top-level windows of the process besides
+  RECT frame = {};       // the box on the screen
+  RECT ok_button = {};   // its OK button on the screen
 };
 
 // Waits for a visible top-level window titled `title` owned by the process.

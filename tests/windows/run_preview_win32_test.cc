@@ -124,10 +124,11 @@ class RunPreviewTest : public testing::Test {
   }
 
   // Runs the program and checks that it told `text` in a box of its kind
-  // and then ended with the same status as always.
-  void RunExpecting(std::u16string_view text, SeenIcon icon) {
+  // and then ended with the same status as always; gives the box as seen.
+  SeenMessageBox RunExpecting(std::u16string_view text, SeenIcon icon) {
     const RunResult result = Run();
-    ASSERT_TRUE(result.box_shown) << "no message box appeared";
+    EXPECT_TRUE(result.box_shown) << "no message box appeared";
+    if (!result.box_shown) return {};
     const SeenMessageBox& box = result.box;
     EXPECT_EQ(box.window_class, L"#32770") << "not a standard message box";
     EXPECT_EQ(box.title, Wide(kMessageTitle));
@@ -141,6 +142,7 @@ class RunPreviewTest : public testing::Test {
     EXPECT_EQ(box.other_windows, 0) << "the box is all the user sees";
     EXPECT_TRUE(result.ended) << "the program went on after OK";
     EXPECT_EQ(result.exit_code, 0u) << "the same status for every outcome";
+    return box;
   }
 
   std::set<std::wstring> FolderFiles() const {
@@ -250,5 +252,90 @@ TEST_F(RunPreviewTest, FolderNamedIndexIsKeptAndNoTemporaryFileStays) {
   WriteFile(folder_ / "index.htm" / "inside", "kept");
   RunExpecting(kNotCreatedMessage, SeenIcon::kError);
   EXPECT_EQ(ReadFile(folder_ / "index.htm" / "inside"), "kept");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+namespace {
+
+// The same texts as the program's, written out here to check them.
+constexpr std::u16string_view kTemplateTooLarge =
+    u"بزرگ\u200cتر از 256 مگابايت است Template.htm فايل";
+constexpr std::u16string_view kPreviewTooLarge =
+    u"بزرگ\u200cتر از 256 مگابايت مي\u200cشد index.htm فايل";
+constexpr std::u16string_view kReadOnly = u"فقط خواندني است index.htm فايل";
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top &&
+         inner.right <= outer.right && inner.bottom <= outer.bottom &&
+         inner.right > inner.left && inner.bottom > inner.top;
+}
+
+}  // namespace
+
+TEST_F(RunPreviewTest, TemplateOverTheLimitIsRefusedUnread) {
+  {
+    // 256 MiB and one byte, set as a size rather than written.
+    std::ofstream(folder_ / "Template.htm", std::ios::binary).close();
+    fs::resize_file(folder_ / "Template.htm", (uintmax_t{256} << 20) + 1);
+  }
+  WriteFile(folder_ / "index.htm", "earlier");
+  RunExpecting(kTemplateTooLarge, SeenIcon::kError);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, LoopCopiesThatWouldPassTheLimitStopThere) {
+  // 200 menu end markers, each receiving 200 text-list end markers, each of
+  // those the text list's copies: 800 MB in all.
+  std::string page = "<#Loop:TextList#>" + std::string(2000, 'z') +
+                     "<#End:TextList#><#Loop:Menu#>";
+  for (int i = 0; i < 200; ++i) page += "<#End:TextList#>";
+  for (int i = 0; i < 200; ++i) page += "<#End:Menu#>";
+  WriteFile(folder_ / "Template.htm", page);
+  WriteFile(folder_ / "index.htm", "earlier");
+  RunExpecting(kPreviewTooLarge, SeenIcon::kError);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(RunPreviewTest, ReadOnlyPreviewIsNotReplaced) {
+  WriteFile(folder_ / "Template.htm", kPage);
+  const fs::path index = folder_ / "index.htm";
+  WriteFile(index, "earlier");
+  ASSERT_TRUE(SetFileAttributesW(index.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
+  RunExpecting(kReadOnly, SeenIcon::kError);
+  EXPECT_EQ(ReadFile(index), "earlier");
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_NE(GetFileAttributesW(index.wstring().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  SetFileAttributesW(index.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(RunPreviewTest, BoxOfTheLongestReportFitsTheScreen) {
+  // Thirty long tags of the widest letter there is: the report shows the
+  // first 25, each cut at 40 characters, and counts the rest.
+  const std::u16string name(60, u'\u0634');
+  std::string page;
+  for (int i = 0; i < 30; ++i) page += Encoded(u"<#" + name + u"#>");
+  std::u16string report;
+  for (int i = 0; i < 25; ++i)
+    report += u"<#" + name.substr(0, 38) + u"\u2026\r\n";
+  report += u"و 5 مورد ديگر\r\n";
+  WriteFile(folder_ / "Template.htm", page);
+  WriteFile(folder_ / "index.htm", "earlier");
+  const SeenMessageBox box = RunExpecting(
+      u"تگ(هاي) ناشناخته:\u200f\r\n\r\n" + report, SeenIcon::kError);
+
+  const RECT screen = {GetSystemMetrics(SM_XVIRTUALSCREEN),
+                       GetSystemMetrics(SM_YVIRTUALSCREEN),
+                       GetSystemMetrics(SM_XVIRTUALSCREEN) +
+                           GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                       GetSystemMetrics(SM_YVIRTUALSCREEN) +
+                           GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  EXPECT_TRUE(Inside(box.frame, screen))
+      << "box " << box.frame.left << "," << box.frame.top << " - "
+      << box.frame.right << "," << box.frame.bottom << " on a screen of "
+      << screen.right - screen.left << "x" << screen.bottom - screen.top;
+  EXPECT_TRUE(Inside(box.ok_button, screen)) << "the OK button is off the screen";
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
   EXPECT_EQ(FolderFiles(), kAfterSuccess);
 }

@@ -1,0 +1,211 @@
+// Templates and circumstances meant to break a run: each ends with its
+// message, an earlier index.htm survives whole unless a new preview replaces
+// it, and no stray file is left.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/build_preview.h"
+#include "preview/test_panel.h"
+#include "program_run-posix.h"
+#include "realistic_template.h"
+
+namespace {
+
+constexpr uintmax_t kLimit = uintmax_t{256} << 20;
+const char kCreated[] = "ساخته شد index.htm فايل\n";
+const char kNotCreated[] = "ساخته نشد index.htm فايل\n";
+const char kNotFound[] =
+    " را پيدا نكردم، اين فايل بايد در كنار من باشد!\u200f Template.htm فايل \n";
+const char kTemplateTooLarge[] =
+    "بزرگ\u200cتر از 256 مگابايت است Template.htm فايل\n";
+const char kPreviewTooLarge[] =
+    "بزرگ\u200cتر از 256 مگابايت مي\u200cشد index.htm فايل\n";
+const char kReadOnly[] = "فقط خواندني است index.htm فايل\n";
+
+class HostileInputTest : public RunPreviewTest {
+ protected:
+  void SetUp() override {
+    RunPreviewTest::SetUp();
+    WriteFile(folder_ / "index.htm", kEarlier);
+  }
+
+  // The earlier preview is untouched and nothing else was left behind.
+  void ExpectEarlierPreviewKept() {
+    EXPECT_EQ(ReadFile(folder_ / "index.htm"), kEarlier);
+    EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  }
+
+  fs::perms PreviewPermissions() const {
+    return fs::status(folder_ / "index.htm").permissions();
+  }
+
+  static constexpr char kEarlier[] = "earlier preview";
+};
+
+}  // namespace
+
+TEST_F(HostileInputTest, TemplateOverTheLimitIsRefusedUnread) {
+  // Sparse: a byte over 256 MiB costs no disk.
+  WriteFile(folder_ / "Template.htm", "");
+  fs::resize_file(folder_ / "Template.htm", kLimit + 1);
+  const RunResult result = Run();
+  EXPECT_EQ(result.err, kTemplateTooLarge);
+  EXPECT_EQ(result.out, "");
+  EXPECT_LT(result.peak_kb, 64 * 1024) << "the template was read";
+  ExpectEarlierPreviewKept();
+}
+
+TEST_F(HostileInputTest, LoopCopiesThatWouldPassTheLimitStopThere) {
+  // Each of the 200 menu end markers receives copies of 200 text-list end
+  // markers, and each of those the text list's copies: 800 MB in all.
+  std::string page = "<#Loop:TextList#>" + std::string(2000, 'z') +
+                     "<#End:TextList#><#Loop:Menu#>";
+  for (int i = 0; i < 200; ++i) page += "<#End:TextList#>";
+  for (int i = 0; i < 200; ++i) page += "<#End:Menu#>";
+  WriteFile(folder_ / "Template.htm", page);
+  const RunResult result = Run();
+  EXPECT_EQ(result.err, kPreviewTooLarge);
+  EXPECT_LT(result.peak_kb, 3 * static_cast<long>(kLimit >> 10))
+      << "memory stays within a small multiple of the limit";
+  ExpectEarlierPreviewKept();
+}
+
+TEST_F(HostileInputTest, OnlyARegularFileIsATemplate) {
+  // A pipe would block a reader forever, a device never end.
+  ASSERT_EQ(mkfifo((folder_ / "Template.htm").c_str(), 0666), 0);
+  EXPECT_EQ(Run().err, kNotFound);
+  ExpectEarlierPreviewKept();
+  fs::remove(folder_ / "Template.htm");
+  fs::create_symlink("/dev/zero", folder_ / "Template.htm");
+  EXPECT_EQ(Run().err, kNotFound);
+  ExpectEarlierPreviewKept();
+}
+
+TEST_F(HostileInputTest, NoControlCharacterReachesTheTerminal) {
+  // An unknown tag that would erase the line, return to its start and print
+  // the success text over the error.
+  WriteFile(folder_ / "Template.htm",
+            "<#\x1b[2K\r" + Encoded(u"ساخته شد index.htm فايل") + "\x1b[0m#>");
+  const RunResult result = Run();
+  EXPECT_EQ(result.err,
+            "تگ(هاي) ناشناخته:\u200f\n\n"
+            "<#\uFFFD[2K\uFFFDساخته شد index.htm فايل\uFFFD[0m#>\n");
+  ExpectEarlierPreviewKept();
+}
+
+TEST_F(HostileInputTest, SignalDuringTheWriteLeavesNoTemporaryFile) {
+  const std::string page = RealisticTemplate(32 << 20);
+  WriteFile(folder_ / "Template.htm", page);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    RunOptions options;
+    options.signal_while_writing = signal;
+    const RunResult result = Start(folder_ / "template-preview", options);
+    ASSERT_TRUE(WIFSIGNALED(result.status)) << "signal " << signal;
+    EXPECT_EQ(WTERMSIG(result.status), signal) << "ended by that signal";
+    ExpectEarlierPreviewKept();
+  }
+}
+
+TEST_F(HostileInputTest, FileSizeLimitMakesTheWriteFail) {
+  WriteFile(folder_ / "Template.htm", std::string(1 << 20, 'x'));
+  RunOptions options;
+  options.file_size_limit = 64 * 1024;
+  const RunResult result = RunEndingNormally(folder_ / "template-preview", options);
+  EXPECT_EQ(result.err, kNotCreated);
+  ExpectEarlierPreviewKept();
+}
+
+TEST_F(HostileInputTest, ClosedOutputDoesNotChangeTheOutcome) {
+  WriteFile(folder_ / "Template.htm", "<p><#EntryDate#></p>");
+  const std::string expected = "<p>1388/1/1</p>" + Encoded(TestPanelText());
+  for (const auto output : {RunOptions::Output::kClosed, RunOptions::Output::kReaderGone}) {
+    fs::remove(folder_ / "index.htm");
+    RunOptions options;
+    options.output = output;
+    RunEndingNormally(folder_ / "template-preview", options);
+    EXPECT_EQ(ReadFile(folder_ / "index.htm"), expected);
+    EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  }
+}
+
+TEST_F(HostileInputTest, NewPreviewKeepsTheEarlierOnesPermissions) {
+  WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  RunOptions options;
+  for (const auto& [umask, earlier] : {std::pair{022, fs::perms(0600)},
+                                      std::pair{000, fs::perms(0640)}}) {
+    fs::permissions(folder_ / "index.htm", earlier);
+    options.umask = umask;
+    EXPECT_EQ(RunEndingNormally(folder_ / "template-preview", options).out, kCreated);
+    EXPECT_EQ(PreviewPermissions(), earlier);
+  }
+  // Without an earlier one, as any new file: 0666 less the umask.
+  fs::remove(folder_ / "index.htm");
+  options.umask = 027;
+  RunEndingNormally(folder_ / "template-preview", options);
+  EXPECT_EQ(PreviewPermissions(), fs::perms(0640));
+  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+}
+
+TEST_F(HostileInputTest, ReadOnlyPreviewIsNotReplaced) {
+  WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  fs::permissions(folder_ / "index.htm", fs::perms(0444));
+  // Even for root, who could write it anyway.
+  EXPECT_EQ(Run().err, kReadOnly);
+  ExpectEarlierPreviewKept();
+  EXPECT_EQ(PreviewPermissions(), fs::perms(0444));
+}
+
+TEST_F(HostileInputTest, ReportListsTwentyFiveTagsAndCountsTheRest) {
+  std::string page, expected = "تگ(هاي) ناشناخته:\u200f\n\n";
+  for (int i = 1; i <= 30; ++i) {
+    const std::string tag = "<#Tag" + std::to_string(i) + "#>";
+    page += tag;
+    if (i <= 25) expected += tag + "\n";
+  }
+  WriteFile(folder_ / "Template.htm", page);
+  EXPECT_EQ(Run().err, expected + "و 5 مورد ديگر\n");
+  ExpectEarlierPreviewKept();
+}
+
+TEST_F(HostileInputTest, LargeTemplateAtTheLimitIsReadButItsPreviewIsNot) {
+  // Exactly 256 MiB is read; the panel would take the preview past it.
+  WriteFile(folder_ / "Template.htm", "");
+  fs::resize_file(folder_ / "Template.htm", kLimit);
+  EXPECT_EQ(Run().err, kPreviewTooLarge);
+  ExpectEarlierPreviewKept();
+}
+
+class HostileDialogTest : public HostileInputTest {
+ protected:
+  // A zenity that records its arguments, one per line, and complains on its
+  // standard error as GTK does.
+  void SetUp() override {
+    HostileInputTest::SetUp();
+    fs::create_directory(root_ / "bin");
+    WriteFile(root_ / "bin" / "zenity",
+              "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
+                  (root_ / "zenity-args").string() +
+                  "\"\necho 'Gtk-WARNING **: cannot open display' >&2\nexit 0\n");
+    fs::permissions(root_ / "bin" / "zenity", fs::perms::owner_all);
+  }
+  void TearDown() override {
+    fs::remove(root_ / "zenity-args");
+    HostileInputTest::TearDown();
+  }
+  std::vector<std::string> Env() const {
+    return {"PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin", "DISPLAY=:99"};
+  }
+};
+
+TEST_F(HostileDialogTest, NulDoesNotCutTheDialogTextAndItsWarningsStayHidden) {
+  WriteFile(folder_ / "Template.htm", std::string("<#a\0b#>", 7));
+  const RunResult result = Run(Env());
+  EXPECT_EQ(ReadFile(root_ / "zenity-args"),
+            "--error\n--title=نتيجه\n--no-markup\n"
+            "--text=تگ(هاي) ناشناخته:\u200f\r\n\r\n<#a\uFFFDb#>\r\n\n");
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, "");
+  ExpectEarlierPreviewKept();
+}

@@ -1,0 +1,223 @@
+// The end-to-end tests' way of running the built program as a user does:
+// copied into a folder of its own, started from another working directory,
+// with the outcome read from its streams (or from a stand-in zenity) and
+// from the folder's files.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/codepage.h"
+
+namespace fs = std::filesystem;
+
+inline std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteFile(const fs::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string Encoded(std::u16string_view text) {
+  return EncodeWindows1256(text).value();
+}
+
+struct RunResult {
+  std::string out;
+  std::string err;
+  int status = 0;        // as waitpid gives it
+  long peak_kb = 0;      // the program's peak resident memory
+};
+
+// How a run differs from a user's plain start.
+struct RunOptions {
+  std::vector<std::string> env = {"PATH=/usr/bin:/bin"};
+  uid_t as_user = static_cast<uid_t>(-1);
+  std::optional<mode_t> umask;
+  std::optional<rlim_t> file_size_limit;
+  enum class Output { kFile, kClosed, kReaderGone };
+  Output output = Output::kFile;  // what standard output is
+  int signal_while_writing = 0;   // sent as soon as a temporary file appears
+};
+
+class RunPreviewTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = MakeTempDir();
+    folder_ = root_ / "tool";
+    elsewhere_ = root_ / "elsewhere";
+    fs::create_directories(folder_);
+    fs::create_directories(elsewhere_);
+    fs::copy_file(TEMPLATE_PREVIEW_PROGRAM, folder_ / "template-preview");
+  }
+
+  void TearDown() override {
+    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
+    // Nothing may ever land in the working directory.
+    EXPECT_TRUE(fs::is_empty(elsewhere_));
+    fs::remove_all(root_);
+  }
+
+  static fs::path MakeTempDir() {
+    std::string pattern = (fs::temp_directory_path() / "preview-test-XXXXXX");
+    EXPECT_NE(mkdtemp(pattern.data()), nullptr);
+    fs::permissions(pattern, fs::perms::all, fs::perm_options::add);
+    return pattern;
+  }
+
+  // Starts the program with only the given environment and waits for it.
+  RunResult Run(const std::vector<std::string>& env = {"PATH=/usr/bin:/bin"},
+                uid_t as_user = static_cast<uid_t>(-1)) {
+    return RunProgram(folder_ / "template-preview", env, as_user);
+  }
+
+  // Starts `program_path` (the program itself or a link to it).
+  RunResult RunProgram(const fs::path& program_path,
+                       const std::vector<std::string>& env = {"PATH=/usr/bin:/bin"},
+                       uid_t as_user = static_cast<uid_t>(-1)) {
+    RunOptions options;
+    options.env = env;
+    options.as_user = as_user;
+    return RunEndingNormally(program_path, options);
+  }
+
+  RunResult RunEndingNormally(const fs::path& program_path,
+                              const RunOptions& options) {
+    const RunResult result = Start(program_path, options);
+    EXPECT_TRUE(WIFEXITED(result.status));
+    EXPECT_EQ(WEXITSTATUS(result.status), 0) << "the same status for every outcome";
+    return result;
+  }
+
+  // Starts the program as `options` say and waits for it, a minute at most.
+  // How it ended is the caller's to check.
+  RunResult Start(const fs::path& program_path, const RunOptions& options) {
+    const fs::path out_file = root_ / "stdout";
+    const fs::path err_file = root_ / "stderr";
+    const std::string program = program_path.string();
+    int watch = -1;
+    if (options.signal_while_writing != 0) {
+      watch = inotify_init1(IN_CLOEXEC);
+      EXPECT_GE(inotify_add_watch(watch, folder_.c_str(), IN_CREATE), 0);
+    }
+    int reader_gone[2] = {-1, -1};
+    if (options.output == RunOptions::Output::kReaderGone) {
+      EXPECT_EQ(pipe(reader_gone), 0);
+    }
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+      const int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+      if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+          chdir(elsewhere_.c_str()) != 0)
+        _exit(101);
+      if (options.output == RunOptions::Output::kClosed) close(1);
+      if (options.output == RunOptions::Output::kReaderGone) {
+        dup2(reader_gone[1], 1);
+        close(reader_gone[0]);
+        close(reader_gone[1]);
+      }
+      // A plain start: no signal ignored or blocked from the test runner.
+      for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ}) signal(s, SIG_DFL);
+      sigset_t none;
+      sigemptyset(&none);
+      sigprocmask(SIG_SETMASK, &none, nullptr);
+      if (options.umask) umask(*options.umask);
+      if (options.file_size_limit) {
+        const rlimit limit = {*options.file_size_limit, *options.file_size_limit};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(104);
+      }
+      if (options.as_user != static_cast<uid_t>(-1) &&
+          (setgid(options.as_user) != 0 || setuid(options.as_user) != 0))
+        _exit(102);
+      std::vector<char*> envp;
+      for (const std::string& e : options.env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+      envp.push_back(nullptr);
+      char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+      execve(program.c_str(), argv, envp.data());
+      _exit(103);
+    }
+    if (reader_gone[0] != -1) {
+      close(reader_gone[0]);
+      close(reader_gone[1]);
+    }
+    if (watch != -1) {
+      SignalWhenTemporaryAppears(watch, pid, options.signal_while_writing);
+      close(watch);
+    }
+
+    RunResult result;
+    rusage usage = {};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    pid_t ended = 0;
+    while ((ended = wait4(pid, &result.status, WNOHANG, &usage)) == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (ended != pid) {
+      ADD_FAILURE() << "the program did not end within a minute";
+      kill(pid, SIGKILL);
+      wait4(pid, &result.status, 0, &usage);
+    }
+    result.out = ReadFile(out_file);
+    result.err = ReadFile(err_file);
+    result.peak_kb = usage.ru_maxrss;
+    fs::remove(out_file);
+    fs::remove(err_file);
+    return result;
+  }
+
+  std::set<std::string> FolderFiles() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
+
+  fs::path root_, folder_, elsewhere_;
+
+ private:
+  static void SignalWhenTemporaryAppears(int watch, pid_t pid, int signal) {
+    alignas(inotify_event) char events[4096];
+    pollfd ready = {watch, POLLIN, 0};
+    while (poll(&ready, 1, 60000) == 1) {
+      const ssize_t n = read(watch, events, sizeof events);
+      for (ssize_t at = 0; at < n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+        if (event->len > 0 && std::string_view(event->name).ends_with(".tmp")) {
+          kill(pid, signal);
+          return;
+        }
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+    ADD_FAILURE() << "no temporary file appeared";
+  }
+};
+
+inline const std::set<std::string> kJustTheProgram = {"template-preview"};
+inline const std::set<std::string> kAfterSuccess = {
+    "template-preview", "Template.htm", "index.htm"};
