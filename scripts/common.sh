@@ -10,6 +10,13 @@ as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# apt-get that waits (up to ten minutes) for another package manager run to
+# finish instead of failing on its lock, and says only what goes wrong.
+apt_get() {
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get -qq \
+    -o DPkg::Lock::Timeout=600 "$@"
+}
+
 # Installs the Debian packages among the arguments that are not installed yet.
 ensure_packages() {
   local missing=()
@@ -20,9 +27,15 @@ ensure_packages() {
   done
   [ "${#missing[@]}" -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
-    --no-install-recommends "${missing[@]}"
+  # The package lists' lock is waited for by hand: not every apt-get waits
+  # for it as it does for the package database's.
+  local try
+  for try in $(seq 60); do
+    apt_get update >/dev/null 2>&1 && break
+    [ "$try" -eq 60 ] && apt_get update
+    sleep 10
+  done
+  apt_get install -y --no-install-recommends "${missing[@]}" >/dev/null
 }
 
 BUILD_PACKAGES=(cmake make g++ libc6-dev)

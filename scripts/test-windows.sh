@@ -1,16 +1,48 @@
 #!/usr/bin/env bash
-# Builds the Windows program and its tests with MinGW-w64, then runs the
-# tests as Windows programs under Wine on a virtual display: the core's unit
-# tests and the end-to-end tests that read the program's message box.
+# Builds the Windows program, its download and its tests with MinGW-w64,
+# checks that the program builds to the same bytes from another folder,
+# then runs the tests as Windows programs under Wine on a virtual display:
+# the core's unit tests and the end-to-end tests that read the program's
+# message box.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}" g++-mingw-w64-x86-64-posix googletest \
   wine64 wine xvfb xauth
 
+toolchain="$ROOT/cmake/mingw-w64-x86_64.cmake"
 build="$ROOT/build-win"
 cmake -S "$ROOT" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$build" -j "$JOBS"
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTEMPLATE_PREVIEW_WERROR=ON >/dev/null
+cmake --build "$build" -j "$JOBS" >/dev/null
+cmake --build "$build" --target package >/dev/null
+zip="$build/template-preview-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
+  "$build/CMakeCache.txt")-win64.zip"
+listing="$(cmake -E tar tf "$zip")"
+for file in template-preview.exe Template.htm README.txt; do
+  grep -q "/$file\$" <<<"$listing" || {
+    echo "The download $zip lacks $file." >&2
+    exit 1
+  }
+done
+echo "Download: $zip"
+
+# Anyone must be able to build a download again and get the same program:
+# a copy of the sources elsewhere, built in a fresh folder, must match.
+sources="$(mktemp -d)"
+again="$(mktemp -d)"
+trap 'rm -rf "$sources" "$again"' EXIT
+tar -C "$ROOT" --exclude='./build*' --exclude=./.git --exclude=node_modules \
+  -cf - . | tar -C "$sources" -xf -
+cmake -S "$sources" -B "$again" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$sources/cmake/mingw-w64-x86_64.cmake" \
+  -DTEMPLATE_PREVIEW_TESTS=OFF >/dev/null
+cmake --build "$again" --target template-preview -j "$JOBS" >/dev/null
+if ! cmp -s "$build/template-preview.exe" "$again/template-preview.exe"; then
+  echo "The program built from a copy elsewhere differs from" \
+       "build-win/template-preview.exe: the build is not reproducible." >&2
+  exit 1
+fi
+echo "Built again from a copy elsewhere: the same program, byte for byte."
 
 # A prefix of its own, made afresh: nothing of an earlier run or of the
 # user's ~/.wine takes part.

@@ -38,5 +38,10 @@ rm -f "$holder"
   exit 1
 }
 
-ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$JOBS" \
-  --timeout 300
+if ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$JOBS" \
+    --timeout 300 >"$build/ctest.log" 2>&1; then
+  grep -E 'tests passed|Total Test time' "$build/ctest.log"
+else
+  cat "$build/ctest.log"
+  exit 1
+fi
