@@ -6,10 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <string>
 
+#include "app/bounded_read.h"
 #include "app/platform.h"
 
 namespace {
@@ -38,28 +38,10 @@ ReadResult ReadOpenFile(int fd, size_t max_bytes) {
   struct stat info;
   if (::fstat(fd, &info) != 0) return {ReadStatus::kFailed, {}};
   if (!S_ISREG(info.st_mode)) return {ReadStatus::kNotFound, {}};
-  const auto size = static_cast<uintmax_t>(info.st_size);
-  if (size > max_bytes) return {ReadStatus::kTooLarge, {}};
-
-  // Room for one byte more than the file has, so that a file still growing
-  // (or one that, like those in /proc, tells no size) is seen to go on.
-  ReadResult result{ReadStatus::kRead, {}};
-  std::string& bytes = result.bytes;
-  bytes.resize(static_cast<size_t>(size) + 1);
-  size_t got = 0;
-  for (;;) {
-    if (got == bytes.size()) {
-      if (got > max_bytes) return {ReadStatus::kTooLarge, {}};
-      bytes.resize(std::min(max_bytes + 1, std::max(got * 2, size_t{1} << 16)));
-    }
-    const ssize_t n = Retry(
-        [&] { return ::read(fd, bytes.data() + got, bytes.size() - got); });
-    if (n < 0) return {ReadStatus::kFailed, {}};
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
-  bytes.resize(got);
-  return result;
+  return ReadBounded(static_cast<uint64_t>(info.st_size), max_bytes,
+                     [fd](char* where, size_t room) {
+                       return Retry([&] { return ::read(fd, where, room); });
+                     });
 }
 
 // The temporary file being written, for RemoveTemporaryAndDie; null while

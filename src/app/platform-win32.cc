@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/bounded_read.h"
 #include "app/platform.h"
 
 namespace {
@@ -33,28 +34,11 @@ ReadResult ReadOpenFile(HANDLE file, size_t max_bytes) {
     return {ReadStatus::kNotFound, {}};
   const uint64_t size =
       (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  if (size > max_bytes) return {ReadStatus::kTooLarge, {}};
-
-  // Room for one byte more than the file has, so that a file still growing
-  // is seen to go on.
-  ReadResult result{ReadStatus::kRead, {}};
-  std::string& bytes = result.bytes;
-  bytes.resize(static_cast<size_t>(size) + 1);
-  size_t got = 0;
-  for (;;) {
-    if (got == bytes.size()) {
-      if (got > max_bytes) return {ReadStatus::kTooLarge, {}};
-      bytes.resize(std::min(max_bytes + 1, std::max(got * 2, size_t{1} << 16)));
-    }
-    const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - got, size_t{1} << 30));
+  return ReadBounded(size, max_bytes, [file](char* where, size_t room) {
     DWORD n = 0;
-    if (!ReadFile(file, bytes.data() + got, chunk, &n, nullptr))
-      return {ReadStatus::kFailed, {}};
-    if (n == 0) break;
-    got += n;
-  }
-  bytes.resize(got);
-  return result;
+    const DWORD chunk = static_cast<DWORD>(std::min(room, size_t{1} << 30));
+    return ReadFile(file, where, chunk, &n, nullptr) ? static_cast<int64_t>(n) : -1;
+  });
 }
 
 }  // namespace

@@ -1,0 +1,68 @@
+#include "app/bounded_read.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+// A file whose content is `content` but whose size the system tells as
+// `told`, read at most `piece` bytes at a time; fails after `fail_after`
+// bytes if that is given.
+struct FakeFile {
+  std::string content;
+  size_t piece = 7;
+  size_t fail_after = std::string::npos;
+  size_t at = 0;
+  size_t read = 0;  // how much was asked of it in all
+
+  long operator()(char* where, size_t room) {
+    if (at >= fail_after) return -1;
+    const size_t n = std::min({room, piece, content.size() - at});
+    std::memcpy(where, content.data() + at, n);
+    at += n;
+    read += n;
+    return static_cast<long>(n);
+  }
+};
+
+ReadResult Read(FakeFile& file, uint64_t told, size_t max_bytes) {
+  return ReadBounded(told, max_bytes, [&file](char* where, size_t room) {
+    return file(where, room);
+  });
+}
+
+}  // namespace
+
+TEST(ReadBoundedTest, ReadsEveryByteUpToTheLimit) {
+  FakeFile file{"0123456789"};
+  const ReadResult read = Read(file, 10, 10);
+  EXPECT_EQ(read.status, ReadStatus::kRead);
+  EXPECT_EQ(read.bytes, "0123456789");
+  FakeFile empty{""};
+  EXPECT_EQ(Read(empty, 0, 10).bytes, "");
+}
+
+TEST(ReadBoundedTest, AFileOverTheLimitIsNotReadWhole) {
+  FakeFile told_large{"0123456789"};
+  EXPECT_EQ(Read(told_large, 11, 10).status, ReadStatus::kTooLarge);
+  EXPECT_EQ(told_large.read, 0u) << "refused by the size alone";
+
+  // Grown since its size was taken, or telling none: reading stops one
+  // byte past the limit, however much more there is.
+  FakeFile growing{std::string(100000, 'x')};
+  EXPECT_EQ(Read(growing, 5, 1000).status, ReadStatus::kTooLarge);
+  EXPECT_EQ(growing.read, 1001u);
+  FakeFile grown_within{std::string(900, 'x')};
+  const ReadResult within = Read(grown_within, 0, 1000);
+  EXPECT_EQ(within.status, ReadStatus::kRead);
+  EXPECT_EQ(within.bytes.size(), 900u);
+}
+
+TEST(ReadBoundedTest, AFailedReadFailsTheWhole) {
+  FakeFile file{"0123456789"};
+  file.fail_after = 7;
+  const ReadResult read = Read(file, 10, 100);
+  EXPECT_EQ(read.status, ReadStatus::kFailed);
+  EXPECT_EQ(read.bytes, "");
+}
