@@ -64,9 +64,9 @@ void CatchEndingSignals(struct sigaction (&earlier)[3]) {
   remove.sa_handler = RemoveTemporaryAndDie;
   sigemptyset(&remove.sa_mask);
   for (int i = 0; i < 3; ++i) {
-    ::sigaction(kEndingSignals[i], &remove, &earlier[i]);
-    if (earlier[i].sa_handler == SIG_IGN)
-      ::sigaction(kEndingSignals[i], &earlier[i], nullptr);
+    ::sigaction(kEndingSignals[i], nullptr, &earlier[i]);
+    if (earlier[i].sa_handler != SIG_IGN)
+      ::sigaction(kEndingSignals[i], &remove, nullptr);
   }
 }
 
