@@ -35,7 +35,9 @@ ensure_packages() {
     [ "$try" -eq 60 ] && apt_get update
     sleep 10
   done
-  apt_get install -y --no-install-recommends "${missing[@]}" >/dev/null
+  # debconf's note that apt-utils is missing concerns nobody here.
+  apt_get install -y --no-install-recommends "${missing[@]}" \
+    2> >(grep -v '^debconf: delaying package configuration' >&2) >/dev/null
 }
 
 BUILD_PACKAGES=(cmake make g++ libc6-dev)
