@@ -47,6 +47,7 @@ ReadResult ReadOpenFile(int fd, size_t max_bytes) {
 // The temporary file being written, for RemoveTemporaryAndDie; null while
 // there is none. A lock-free atomic is what a signal handler may read.
 std::atomic<const char*> g_temporary{nullptr};
+static_assert(std::atomic<const char*>::is_always_lock_free);
 
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
