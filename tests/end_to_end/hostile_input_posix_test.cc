@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/build_preview.h"
+#include "hostile_templates.h"
 #include "preview/test_panel.h"
 #include "program_run-posix.h"
 #include "realistic_template.h"
@@ -58,13 +59,7 @@ TEST_F(HostileInputTest, TemplateOverTheLimitIsRefusedUnread) {
 }
 
 TEST_F(HostileInputTest, LoopCopiesThatWouldPassTheLimitStopThere) {
-  // Each of the 200 menu end markers receives copies of 200 text-list end
-  // markers, and each of those the text list's copies: 800 MB in all.
-  std::string page = "<#Loop:TextList#>" + std::string(2000, 'z') +
-                     "<#End:TextList#><#Loop:Menu#>";
-  for (int i = 0; i < 200; ++i) page += "<#End:TextList#>";
-  for (int i = 0; i < 200; ++i) page += "<#End:Menu#>";
-  WriteFile(folder_ / "Template.htm", page);
+  WriteFile(folder_ / "Template.htm", LoopCopiesPastTheLimit());
   const RunResult result = Run();
   EXPECT_EQ(result.err, kPreviewTooLarge);
   EXPECT_LT(result.peak_kb, 3 * static_cast<long>(kLimit >> 10))

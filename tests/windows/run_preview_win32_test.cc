@@ -17,6 +17,7 @@
 #include "app/codepage.h"
 #include "message_box_probe-win32.h"
 #include "app/messages.h"
+#include "hostile_templates.h"
 #include "preview/test_panel.h"
 
 namespace fs = std::filesystem;
@@ -264,6 +265,20 @@ constexpr std::u16string_view kPreviewTooLarge =
     u"بزرگ\u200cتر از 256 مگابايت مي\u200cشد index.htm فايل";
 constexpr std::u16string_view kReadOnly = u"فقط خواندني است index.htm فايل";
 
+// An earlier preview, which each of the runs below must leave whole, with
+// no stray file beside it.
+class EarlierPreviewTest : public RunPreviewTest {
+ protected:
+  void SetUp() override {
+    RunPreviewTest::SetUp();
+    WriteFile(folder_ / "index.htm", "earlier");
+  }
+  void ExpectEarlierPreviewKept() {
+    EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
+    EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  }
+};
+
 bool Inside(const RECT& inner, const RECT& outer) {
   return inner.left >= outer.left && inner.top >= outer.top &&
          inner.right <= outer.right && inner.bottom <= outer.bottom &&
@@ -272,45 +287,33 @@ bool Inside(const RECT& inner, const RECT& outer) {
 
 }  // namespace
 
-TEST_F(RunPreviewTest, TemplateOverTheLimitIsRefusedUnread) {
+TEST_F(EarlierPreviewTest, TemplateOverTheLimitIsRefusedUnread) {
   {
     // 256 MiB and one byte, set as a size rather than written.
     std::ofstream(folder_ / "Template.htm", std::ios::binary).close();
     fs::resize_file(folder_ / "Template.htm", (uintmax_t{256} << 20) + 1);
   }
-  WriteFile(folder_ / "index.htm", "earlier");
   RunExpecting(kTemplateTooLarge, SeenIcon::kError);
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  ExpectEarlierPreviewKept();
 }
 
-TEST_F(RunPreviewTest, LoopCopiesThatWouldPassTheLimitStopThere) {
-  // 200 menu end markers, each receiving 200 text-list end markers, each of
-  // those the text list's copies: 800 MB in all.
-  std::string page = "<#Loop:TextList#>" + std::string(2000, 'z') +
-                     "<#End:TextList#><#Loop:Menu#>";
-  for (int i = 0; i < 200; ++i) page += "<#End:TextList#>";
-  for (int i = 0; i < 200; ++i) page += "<#End:Menu#>";
-  WriteFile(folder_ / "Template.htm", page);
-  WriteFile(folder_ / "index.htm", "earlier");
+TEST_F(EarlierPreviewTest, LoopCopiesThatWouldPassTheLimitStopThere) {
+  WriteFile(folder_ / "Template.htm", LoopCopiesPastTheLimit());
   RunExpecting(kPreviewTooLarge, SeenIcon::kError);
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  ExpectEarlierPreviewKept();
 }
 
-TEST_F(RunPreviewTest, ReadOnlyPreviewIsNotReplaced) {
+TEST_F(EarlierPreviewTest, ReadOnlyPreviewIsNotReplaced) {
   WriteFile(folder_ / "Template.htm", kPage);
   const fs::path index = folder_ / "index.htm";
-  WriteFile(index, "earlier");
   ASSERT_TRUE(SetFileAttributesW(index.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
   RunExpecting(kReadOnly, SeenIcon::kError);
-  EXPECT_EQ(ReadFile(index), "earlier");
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  ExpectEarlierPreviewKept();
   EXPECT_NE(GetFileAttributesW(index.wstring().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
   SetFileAttributesW(index.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(RunPreviewTest, BoxOfTheLongestReportFitsTheScreen) {
+TEST_F(EarlierPreviewTest, BoxOfTheLongestReportFitsTheScreen) {
   // Thirty long tags of the widest letter there is: the report shows the
   // first 25, each cut at 40 characters, and counts the rest.
   const std::u16string name(60, u'\u0634');
@@ -321,7 +324,6 @@ TEST_F(RunPreviewTest, BoxOfTheLongestReportFitsTheScreen) {
     report += u"<#" + name.substr(0, 38) + u"\u2026\r\n";
   report += u"و 5 مورد ديگر\r\n";
   WriteFile(folder_ / "Template.htm", page);
-  WriteFile(folder_ / "index.htm", "earlier");
   const SeenMessageBox box = RunExpecting(
       u"تگ(هاي) ناشناخته:\u200f\r\n\r\n" + report, SeenIcon::kError);
 
@@ -336,6 +338,5 @@ TEST_F(RunPreviewTest, BoxOfTheLongestReportFitsTheScreen) {
       << box.frame.right << "," << box.frame.bottom << " on a screen of "
       << screen.right - screen.left << "x" << screen.bottom - screen.top;
   EXPECT_TRUE(Inside(box.ok_button, screen)) << "the OK button is off the screen";
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  ExpectEarlierPreviewKept();
 }
