@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "app/build_preview.h"
+#include "pipeline/build_preview.h"
 #include "checks/unknown_tags.h"
 #include "preview/loop.h"
 #include "preview/sample_table.h"

@@ -16,9 +16,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/build_preview.h"
-#include "app/codepage.h"
-#include "app/messages.h"
+#include "pipeline/build_preview.h"
+#include "text/codepage.h"
+#include "pipeline/messages.h"
 #include "checks/unknown_tags.h"
 #include "preview/test_panel.h"
 

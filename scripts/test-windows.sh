@@ -7,16 +7,17 @@
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}" g++-mingw-w64-x86-64-posix googletest \
-  wine64 wine xvfb xauth
+  wine64 wine xvfb xauth python3
 
 toolchain="$ROOT/cmake/mingw-w64-x86_64.cmake"
 build="$ROOT/build-win"
 cmake -S "$ROOT" -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTEMPLATE_PREVIEW_WERROR=ON >/dev/null
 cmake --build "$build" -j "$JOBS" >/dev/null
-cmake --build "$build" --target package >/dev/null
-zip="$build/template-preview-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
+cmake --build "$build" --target download >/dev/null
+zip_name="template-preview-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
   "$build/CMakeCache.txt")-win64.zip"
+zip="$build/$zip_name"
 listing="$(cmake -E tar tf "$zip")"
 for file in template-preview.exe Template.htm README.txt; do
   grep -q "/$file\$" <<<"$listing" || {
@@ -26,8 +27,9 @@ for file in template-preview.exe Template.htm README.txt; do
 done
 echo "Download: $zip"
 
-# Anyone must be able to build a download again and get the same program:
-# a copy of the sources elsewhere, built in a fresh folder, must match.
+# Anyone must be able to build a download again and get the same program
+# and the same zip: a copy of the sources elsewhere, built in a fresh
+# folder, must match byte for byte.
 sources="$(mktemp -d)"
 again="$(mktemp -d)"
 trap 'rm -rf "$sources" "$again"' EXIT
@@ -36,13 +38,16 @@ tar -C "$ROOT" --exclude='./build*' --exclude=./.git --exclude=node_modules \
 cmake -S "$sources" -B "$again" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$sources/cmake/mingw-w64-x86_64.cmake" \
   -DTEMPLATE_PREVIEW_TESTS=OFF >/dev/null
-cmake --build "$again" --target template-preview -j "$JOBS" >/dev/null
-if ! cmp -s "$build/template-preview.exe" "$again/template-preview.exe"; then
-  echo "The program built from a copy elsewhere differs from" \
-       "build-win/template-preview.exe: the build is not reproducible." >&2
-  exit 1
-fi
-echo "Built again from a copy elsewhere: the same program, byte for byte."
+cmake --build "$again" --target download -j "$JOBS" >/dev/null
+for file in template-preview.exe "$zip_name"; do
+  if ! cmp -s "$build/$file" "$again/$file"; then
+    echo "$file built from a copy elsewhere differs from build-win/$file:" \
+         "the build is not reproducible." >&2
+    exit 1
+  fi
+done
+echo "Built again from a copy elsewhere: the same program and zip, byte for" \
+     "byte (SHA-256 $(sha256sum "$zip" | cut -d' ' -f1))."
 
 # A prefix of its own, made afresh: nothing of an earlier run or of the
 # user's ~/.wine takes part.

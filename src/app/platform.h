@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/message_icon.h"
+#include "pipeline/message_icon.h"
 
 // The directory that holds the program file (not the working directory).
 std::optional<std::filesystem::path> ProgramDirectory();

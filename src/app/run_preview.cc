@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "app/build_preview.h"
-#include "app/messages.h"
+#include "pipeline/build_preview.h"
+#include "pipeline/messages.h"
 #include "app/platform.h"
 
 namespace {

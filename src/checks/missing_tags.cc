@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/codepage.h"
+#include "text/codepage.h"
 
 const std::string_view TagNameList =
     "|PageTitle|BlogTitle|BlogID|Email|NotesCount|NotesURL|ArchiveCount"

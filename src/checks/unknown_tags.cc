@@ -1,6 +1,6 @@
 #include "checks/unknown_tags.h"
 
-#include "app/codepage.h"
+#include "text/codepage.h"
 
 namespace {
 

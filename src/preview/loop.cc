@@ -1,6 +1,6 @@
 #include "preview/loop.h"
 
-#include "app/codepage.h"
+#include "text/codepage.h"
 #include "preview/replace_all.h"
 #include "preview/search.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/codepage.h"
+#include "text/codepage.h"
 
 namespace {
 

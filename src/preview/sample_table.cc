@@ -1,6 +1,6 @@
 #include "preview/sample_table.h"
 
-#include "app/codepage.h"
+#include "text/codepage.h"
 #include "preview/replace_all.h"
 
 // Row 1 must come before row 2: "<#ThemeDir#>/" loses its slash too, so a

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <set>
 
-#include "app/codepage.h"
+#include "text/codepage.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/codepage.h"
+#include "text/codepage.h"
 
 namespace {
 

@@ -18,31 +18,17 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "app/codepage.h"
+#include "app/terminal_text.h"
+#include "pipeline/messages.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
-
-inline std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteFile(const fs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string Encoded(std::u16string_view text) {
-  return EncodeWindows1256(text).value();
-}
 
 struct RunResult {
   std::string out;
@@ -221,3 +207,28 @@ class RunPreviewTest : public testing::Test {
 inline const std::set<std::string> kJustTheProgram = {"template-preview"};
 inline const std::set<std::string> kAfterSuccess = {
     "template-preview", "Template.htm", "index.htm"};
+
+// A graphical session with a stand-in zenity, which records its arguments
+// one per line and complains on its standard error as GTK does.
+class FakeZenityTest : public RunPreviewTest {
+ protected:
+  void InstallFakeZenity(int exit_status) {
+    fs::create_directory(root_ / "bin");
+    WriteFile(root_ / "bin" / "zenity",
+              "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
+                  (root_ / "zenity-args").string() +
+                  "\"\necho 'Gtk-WARNING **: cannot open display' >&2\nexit " +
+                  std::to_string(exit_status) + "\n");
+    fs::permissions(root_ / "bin" / "zenity", fs::perms::owner_all);
+  }
+  void TearDown() override {
+    fs::remove(root_ / "zenity-args");
+    RunPreviewTest::TearDown();
+  }
+  std::vector<std::string> Env() const {
+    return {"PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin",
+            "DISPLAY=:99"};
+  }
+  std::string ZenityArgs() const { return ReadFile(root_ / "zenity-args"); }
+};
+

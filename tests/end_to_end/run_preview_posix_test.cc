@@ -1,6 +1,9 @@
 // Runs the built program as a user does: copied into a folder of its own,
 // started from another working directory, with the outcome read from its
-// streams (or from a stand-in zenity) and from the folder's files.
+// streams (or from a stand-in zenity) and from the folder's files. Which
+// message each outcome gives is tested once, on a fake platform
+// (src/app/run_preview_test.cc); these are the cases only the real system
+// shows.
 
 #include <sys/mount.h>
 
@@ -9,62 +12,44 @@
 #include <string>
 #include <vector>
 
-#include "app/build_preview.h"
-#include "app/codepage.h"
-#include "checks/unknown_tags.h"
+#include "pipeline/build_preview.h"
 #include "preview/test_panel.h"
 #include "program_run-posix.h"
 #include "realistic_template.h"
 
-TEST_F(RunPreviewTest, MissingTemplateIsNamedAndNothingIsWritten) {
-  const RunResult result = Run();
-  EXPECT_EQ(result.err,
-            " را پيدا نكردم، اين فايل بايد در كنار من باشد!\u200f Template.htm "
-            "فايل \n");
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(FolderFiles(), kJustTheProgram);
-}
+namespace {
 
-TEST_F(RunPreviewTest, TemplateInTheWorkingDirectoryIsNotUsed) {
+const std::string kCreated = TerminalText(kCreatedMessage);
+const std::string kNotCreated = TerminalText(kNotCreatedMessage);
+
+}  // namespace
+
+TEST_F(RunPreviewTest, TemplateIsLookedForBesideTheProgramOnly) {
   WriteFile(elsewhere_ / "Template.htm", "<p>x</p>");
   const RunResult result = Run();
-  EXPECT_NE(result.err.find("Template.htm"), std::string::npos);
+  EXPECT_EQ(result.err, TerminalText(NotFoundMessage(u"Template.htm")));
+  EXPECT_EQ(result.out, "");
   EXPECT_EQ(FolderFiles(), kJustTheProgram);
   fs::remove(elsewhere_ / "Template.htm");
 }
 
-TEST_F(RunPreviewTest, FolderNamedLikeTheTemplateIsNotATemplate) {
-  fs::create_directory(folder_ / "Template.htm");
-  const RunResult result = Run();
-  EXPECT_NE(result.err.find("را پيدا نكردم"), std::string::npos);
-  EXPECT_FALSE(fs::exists(folder_ / "index.htm"));
-}
-
-TEST_F(RunPreviewTest, EmptyTemplateCannotBeOpened) {
-  WriteFile(folder_ / "Template.htm", "");
-  const RunResult result = Run();
-  EXPECT_EQ(result.err, "فايل باز نشد\n");
-  EXPECT_EQ(result.out, "");
-  EXPECT_FALSE(fs::exists(folder_ / "index.htm"));
-}
-
 TEST_F(RunPreviewTest, SuccessWritesThePreviewBesideTheProgram) {
-  std::string high;
-  for (int b = 0x80; b < 0x100; ++b) high += static_cast<char>(b);
-  const std::string page = "<html>\r\n" + high + "<b><#EntryDate#></b>\n" + high +
-                           "\r\n</html>\r\n";
+  const std::string high = UpperHalfBytes();
+  const std::string page = "<html>\r\n" + high + "<b><#EntryDate#></b>\n" +
+                           high + "\r\n</html>\r\n";
   WriteFile(folder_ / "Template.htm", page);
   const RunResult result = Run();
-  EXPECT_EQ(result.out, "ساخته شد index.htm فايل\n");
+  EXPECT_EQ(result.out, kCreated);
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(FolderFiles(), kAfterSuccess);
-  const std::string expected = "<html>\r\n" + high + "<b>1388/1/1</b>\n" + high +
-                               "\r\n</html>\r\n" + Encoded(TestPanelText());
+  const std::string expected = "<html>\r\n" + high + "<b>1388/1/1</b>\n" +
+                               high + "\r\n</html>\r\n" +
+                               Encoded(TestPanelText());
   EXPECT_EQ(ReadFile(folder_ / "index.htm"), expected);
 
   // A second run replaces the first preview with the same bytes.
   WriteFile(folder_ / "index.htm", "earlier");
-  EXPECT_EQ(Run().out, "ساخته شد index.htm فايل\n");
+  EXPECT_EQ(Run().out, kCreated);
   EXPECT_EQ(ReadFile(folder_ / "index.htm"), expected);
   EXPECT_EQ(FolderFiles(), kAfterSuccess);
 }
@@ -75,27 +60,9 @@ TEST_F(RunPreviewTest, WorksFromAFolderWithAPersianName) {
   fs::copy_file(TEMPLATE_PREVIEW_PROGRAM, folder_ / "template-preview");
   WriteFile(folder_ / "Template.htm", "<p><#SoundPasvand#></p>");
   const RunResult result = Run();
-  EXPECT_EQ(result.out, "ساخته شد index.htm فايل\n");
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "<p>wav</p>" + Encoded(TestPanelText()));
-}
-
-TEST_F(RunPreviewTest, UnknownTagKeepsTheEarlierPreview) {
-  WriteFile(folder_ / "Template.htm", "<#SiteName#><#Foo#>\r\n<#Bar#>");
-  WriteFile(folder_ / "index.htm", "earlier");
-  const RunResult result = Run();
-  EXPECT_EQ(result.err, "تگ(هاي) ناشناخته:\u200f\n\n<#Foo#>\n<#Bar#>\n");
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
-}
-
-TEST_F(RunPreviewTest, MisorderedLoopKeepsTheEarlierPreview) {
-  WriteFile(folder_ / "Template.htm", "<#End:Menu#><#Loop:Menu#>");
-  WriteFile(folder_ / "index.htm", "earlier");
-  const RunResult result = Run();
-  EXPECT_EQ(result.err,
-            "تگ پايان حلقه پيش از تگ آغاز آن آمده است:\u200f\n\n<#End:Menu#>\n");
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
+  EXPECT_EQ(result.out, kCreated);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"),
+            "<p>wav</p>" + Encoded(TestPanelText()));
 }
 
 TEST_F(RunPreviewTest, UnwritableFolderKeepsTheEarlierPreview) {
@@ -107,7 +74,7 @@ TEST_F(RunPreviewTest, UnwritableFolderKeepsTheEarlierPreview) {
   // Root writes anywhere; the program then runs as an ordinary user.
   const uid_t nobody = geteuid() == 0 ? 65534 : static_cast<uid_t>(-1);
   const RunResult result = Run({"PATH=/usr/bin:/bin"}, nobody);
-  EXPECT_EQ(result.err, "ساخته نشد index.htm فايل\n");
+  EXPECT_EQ(result.err, kNotCreated);
   EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
   EXPECT_EQ(FolderFiles(), kAfterSuccess);
 }
@@ -117,82 +84,51 @@ TEST_F(RunPreviewTest, FolderNamedIndexIsKeptAndNoTemporaryFileStays) {
   fs::create_directory(folder_ / "index.htm");
   WriteFile(folder_ / "index.htm" / "inside", "kept");
   const RunResult result = Run();
-  EXPECT_EQ(result.err, "ساخته نشد index.htm فايل\n");
+  EXPECT_EQ(result.err, kNotCreated);
   EXPECT_EQ(ReadFile(folder_ / "index.htm" / "inside"), "kept");
   EXPECT_EQ(FolderFiles(), kAfterSuccess);
 }
-
-TEST_F(RunPreviewTest, ExampleTemplateRunsClean) {
-  fs::copy_file(EXAMPLE_TEMPLATE, folder_ / "Template.htm");
-  const RunResult result = Run();
-  EXPECT_EQ(result.out, "ساخته شد index.htm فايل\n");
-  EXPECT_EQ(result.err, "");
-  const std::string preview = ReadFile(folder_ / "index.htm");
-  EXPECT_EQ(preview.find("<#"), std::string::npos);
-  EXPECT_TRUE(preview.ends_with(Encoded(TestPanelText())));
-}
-
-class FakeZenityTest : public RunPreviewTest {
- protected:
-  // A zenity that records its arguments, one per line, and succeeds.
-  void InstallFakeZenity(int exit_status) {
-    fs::create_directory(root_ / "bin");
-    WriteFile(root_ / "bin" / "zenity",
-              "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
-                  (root_ / "zenity-args").string() + "\"\nexit " +
-                  std::to_string(exit_status) + "\n");
-    fs::permissions(root_ / "bin" / "zenity", fs::perms::owner_all);
-  }
-  std::vector<std::string> Env() const {
-    return {"PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin", "DISPLAY=:99"};
-  }
-  std::string ZenityArgs() const { return ReadFile(root_ / "zenity-args"); }
-};
 
 TEST_F(FakeZenityTest, SuccessIsShownInADialog) {
   InstallFakeZenity(0);
   WriteFile(folder_ / "Template.htm", "<p>x</p>");
   const RunResult result = Run(Env());
   EXPECT_EQ(ZenityArgs(),
-            "--info\n--title=نتيجه\n--no-markup\n--text=ساخته شد index.htm فايل\n");
+            "--info\n--title=نتيجه\n--no-markup\n"
+            "--text=ساخته شد index.htm فايل\n");
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "");
-  fs::remove(root_ / "zenity-args");
+  EXPECT_EQ(result.err, "") << "zenity's own warnings stay hidden";
 }
 
 TEST_F(FakeZenityTest, TemplateTextReachesTheDialogUninterpreted) {
+  // Nothing of it is run by a shell or read as markup, and a NUL does not
+  // cut the argument short.
   InstallFakeZenity(0);
-  WriteFile(folder_ / "Template.htm",
-            "<#$(touch pwned)<b>`id`;&amp;#>");
+  constexpr char kTag[] = "<#$(touch pwned)<b>`id`;&amp;\0#>";
+  WriteFile(folder_ / "Template.htm", std::string(kTag, sizeof kTag - 1));
   const RunResult result = Run(Env());
   EXPECT_EQ(ZenityArgs(),
             "--error\n--title=نتيجه\n--no-markup\n"
-            "--text=تگ(هاي) ناشناخته:\u200f\r\n\r\n<#$(touch pwned)<b>`id`;&amp;#>\r\n\n");
+            "--text=تگ(هاي) ناشناخته:\u200f\r\n\r\n"
+            "<#$(touch pwned)<b>`id`;&amp;\uFFFD#>\r\n\n");
   EXPECT_FALSE(fs::exists(elsewhere_ / "pwned"));
   EXPECT_FALSE(fs::exists(folder_ / "pwned"));
   EXPECT_EQ(result.err, "");
-  fs::remove(root_ / "zenity-args");
 }
 
-TEST_F(FakeZenityTest, FailingDialogFallsBackToTheTerminal) {
+TEST_F(FakeZenityTest, FailingOrMissingDialogFallsBackToTheTerminal) {
   InstallFakeZenity(1);
-  const RunResult result = Run(Env());
-  EXPECT_NE(result.err.find("Template.htm"), std::string::npos);
+  EXPECT_EQ(Run(Env()).err, TerminalText(NotFoundMessage(u"Template.htm")));
+  // Without a display, zenity is not even tried.
   fs::remove(root_ / "zenity-args");
-}
-
-TEST_F(FakeZenityTest, NoDisplayMeansNoDialog) {
-  InstallFakeZenity(0);
   WriteFile(folder_ / "Template.htm", "<p>x</p>");
-  const RunResult result = Run({"PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin"});
+  const RunResult result =
+      Run({"PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin"});
   EXPECT_FALSE(fs::exists(root_ / "zenity-args"));
-  EXPECT_EQ(result.out, "ساخته شد index.htm فايل\n");
+  EXPECT_EQ(result.out, kCreated);
 }
 
 namespace {
-
-const char kCreated[] = "ساخته شد index.htm فايل\n";
-const char kNotCreated[] = "ساخته نشد index.htm فايل\n";
 
 size_t RoundUpToPage(uintmax_t bytes) {
   return static_cast<size_t>((bytes + 4095) / 4096 * 4096);
@@ -275,7 +211,6 @@ TEST_F(RunPreviewTest, LargeTemplateOf64MegabytesIsPreviewedWhole) {
   const std::string written = ReadFile(folder_ / "index.htm");
   EXPECT_EQ(written.size(), expected->size());
   EXPECT_TRUE(written == *expected) << "the preview differs from BuildPreview";
-  EXPECT_TRUE(written.ends_with(Encoded(TestPanelText())));
 }
 
 TEST_F(RunPreviewTest, MegabytesOfOpeningsGiveAShortReport) {
@@ -287,15 +222,9 @@ TEST_F(RunPreviewTest, MegabytesOfOpeningsGiveAShortReport) {
   WriteFile(folder_ / "Template.htm", page);
   WriteFile(folder_ / "index.htm", "earlier");
   const RunResult result = Run();
-
-  std::string line;
-  for (size_t i = 0; i < kMaxReportedTagLength / 2; ++i) line += "<#";
-  line += "…\n";
-  std::string expected = "تگ(هاي) ناشناخته:\u200f\n\n";
-  for (size_t i = 0; i < kMaxReportedTags; ++i) expected += line;
-  expected += "و " + std::to_string(kOpenings - kMaxReportedTags) + " مورد ديگر\n";
   EXPECT_LT(result.err.size(), 16u * 1024) << "the report stays short";
-  EXPECT_EQ(result.err, expected);
+  EXPECT_TRUE(result.err.starts_with(TerminalText(kUnknownTagsHeader)))
+      << result.err.substr(0, 200);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
   EXPECT_EQ(FolderFiles(), kAfterSuccess);

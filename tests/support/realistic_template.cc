@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/codepage.h"
+#include "test_support.h"
 
 namespace {
 
@@ -73,10 +73,6 @@ constexpr std::u16string_view kFoot =
     u"<div id=\"Tlist\"></div></div>\r\n<div id=\"view7\" "
     u"style=\"display:none\">تماس با ما"
     u"</div>\r\n</body>\r\n</html>\r\n";
-
-std::string Encoded(std::u16string_view text) {
-  return EncodeWindows1256(text).value();
-}
 
 }  // namespace
 

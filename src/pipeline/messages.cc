@@ -1,4 +1,4 @@
-#include "app/messages.h"
+#include "pipeline/messages.h"
 
 std::u16string NotFoundMessage(std::u16string_view file_name) {
   std::u16string text = u" را پيدا نكردم، اين فايل بايد در كنار من باشد!\u200f ";

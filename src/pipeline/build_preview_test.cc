@@ -1,16 +1,12 @@
-#include "app/build_preview.h"
+#include "pipeline/build_preview.h"
 
 #include <gtest/gtest.h>
 
-#include "app/codepage.h"
-#include "app/messages.h"
+#include "pipeline/messages.h"
 #include "preview/test_panel.h"
+#include "test_support.h"
 
 namespace {
-
-std::string Encoded(std::u16string_view text) {
-  return EncodeWindows1256(text).value();
-}
 
 std::string Panel() { return Encoded(TestPanelText()); }
 
@@ -47,6 +43,11 @@ TEST(BuildPreviewTest, FillsSamplesThenLoops) {
   EXPECT_EQ(outcome.preview,
             Encoded(u"<title>عنوان سايت</title>[1][2][3](1)(2)(3)(4)(5)(6)") +
                 Panel());
+  // The order shows here: filled first, the bare "<#ThemeDir#>" is gone
+  // before the body is copied. Copied first, each copy's "/" would follow
+  // the tag before it and go with it as "<#ThemeDir#>/", giving "/xxx".
+  EXPECT_EQ(BuildPreview("<#Loop:Menu#>/x<#ThemeDir#><#End:Menu#>").preview,
+            "/x/x/x" + Panel());
 }
 
 TEST(BuildPreviewTest, LeftoverTagsAreReportedAndNothingIsWritten) {
@@ -72,10 +73,4 @@ TEST(BuildPreviewTest, EndBeforeStartOfALoopIsReported) {
             u"<#End:TextList#>\r\n");
   EXPECT_EQ(text_list.icon, MessageIcon::kError);
   EXPECT_FALSE(text_list.preview);
-}
-
-TEST(MessagesTest, NotFoundMessageJoinsItsPiecesInStoredOrder) {
-  EXPECT_EQ(NotFoundMessage(u"Template.htm"),
-            u" را پيدا نكردم، اين فايل بايد در كنار من باشد!\u200f "
-            u"Template.htm فايل ");
 }

@@ -1,13 +1,8 @@
-#include "app/codepage.h"
+#include "text/codepage.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
-
-#include "app/messages.h"
-#include "preview/loop.h"
-#include "preview/sample_table.h"
-#include "preview/test_panel.h"
 
 namespace {
 
@@ -43,23 +38,4 @@ TEST(CodePageTest, CharactersOutsideTheCodePageAreRejected) {
   EXPECT_EQ(EncodeWindows1256(u"\xFFFF"), std::nullopt);
   EXPECT_EQ(EncodeWindows1256(u"\xD800"), std::nullopt);
   EXPECT_EQ(EncodeWindows1256(u""), std::string());
-}
-
-TEST(CodePageTest, EveryTextOfTheProgramIsEncodable) {
-  std::vector<std::u16string> texts = {
-      std::u16string(kMessageTitle),        NotFoundMessage(u"Template.htm"),
-      std::u16string(kCannotOpenMessage),   std::u16string(kCreatedMessage),
-      std::u16string(kNotCreatedMessage),   std::u16string(kMissingTagsHeader),
-      std::u16string(kUnknownTagsHeader),   std::u16string(kMisorderedLoopHeader),
-      TestPanelText(),                      u"و 12 مورد ديگر\u2026"};
-  for (const SampleRow& row : SampleTable) texts.emplace_back(row.value);
-  for (const LoopDescription* loop : {&MenuLoop, &TextListLoop})
-    for (const auto& entry : loop->entries)
-      for (std::u16string_view value : entry) texts.emplace_back(value);
-  for (const std::u16string& text : texts) {
-    const std::optional<std::string> bytes = EncodeWindows1256(text);
-    ASSERT_TRUE(bytes) << "text " << (&text - texts.data());
-    EXPECT_EQ(DecodeWindows1256(*bytes), text);
-    EXPECT_EQ(Cp1256(text), *bytes);
-  }
 }

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/message_icon.h"
+#include "pipeline/message_icon.h"
 #include "preview/page_text.h"
 
 struct PreviewOutcome {

@@ -1,9 +1,9 @@
-#include "app/build_preview.h"
+#include "pipeline/build_preview.h"
 
 #include <utility>
 
-#include "app/codepage.h"
-#include "app/messages.h"
+#include "text/codepage.h"
+#include "pipeline/messages.h"
 #include "checks/missing_tags.h"
 #include "checks/unknown_tags.h"
 #include "preview/loop.h"
