@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -31,6 +32,9 @@ ReadResult ReadBounded(uint64_t size, size_t max_bytes, ReadSome read_some) {
     if (n < 0) return {ReadStatus::kFailed, {}};
     if (n == 0) break;
     got += static_cast<size_t>(n);
+    // Never asked for more room than there is: what was read fits, and the
+    // read stops within one byte past the limit.
+    assert(got <= bytes.size() && got <= max_bytes + 1);
   }
   bytes.resize(got);
   return result;

@@ -75,20 +75,39 @@ void RestoreEndingSignals(const struct sigaction (&earlier)[3]) {
   for (int i = 0; i < 3; ++i) ::sigaction(kEndingSignals[i], &earlier[i], nullptr);
 }
 
+// Blocks the ending signals while it lives, so that creating a file and
+// naming it in g_temporary happen as one step for the handler.
+class EndingSignalsHeld {
+ public:
+  EndingSignalsHeld() {
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (int signal : kEndingSignals) sigaddset(&ending, signal);
+    ::sigprocmask(SIG_BLOCK, &ending, &earlier_);
+  }
+  ~EndingSignalsHeld() { ::sigprocmask(SIG_SETMASK, &earlier_, nullptr); }
+
+ private:
+  sigset_t earlier_;
+};
+
 // Creates a file of our own beside `path`, exclusively so that no other
-// file is ever overwritten, and names it in g_temporary before it exists.
+// file (nor one a link at the name points to) is ever overwritten, and
+// names it in g_temporary. g_temporary names only a file this run created:
+// a signal between a failed attempt and the next must not remove a file of
+// someone else's that took the name.
 int CreateTemporaryBeside(const std::filesystem::path& path, std::string& temp) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    g_temporary = nullptr;
     temp = path.string() + ".";
     temp += std::to_string(::getpid());
     temp += "-";
     temp += std::to_string(attempt);
     temp += ".tmp";
-    g_temporary = temp.c_str();
+    const EndingSignalsHeld held;
     const int fd = Retry([&] {
       return ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     });
+    if (fd != -1) g_temporary = temp.c_str();
     if (fd != -1 || errno != EEXIST) return fd;
   }
   return -1;
@@ -143,11 +162,12 @@ WriteStatus ReplaceFileContents(const std::filesystem::path& path,
     ok = (!replaces || ::fchmod(fd, earlier.st_mode & 0777) == 0) &&
          WriteAll(fd, bytes) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
+    const EndingSignalsHeld held;
     // The rename makes the switch atomic: a reader sees either file whole.
     ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());
+    g_temporary = nullptr;
   }
-  g_temporary = nullptr;
   RestoreEndingSignals(signals);
   return ok ? WriteStatus::kWritten : WriteStatus::kFailed;
 }

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "app/platform.h"
 
@@ -64,4 +66,75 @@ TEST_F(ReadWholeFileTest, NoMoreThanTheLimitIsRead) {
   const ReadResult whole = ReadWholeFile(status, 1 << 20);
   EXPECT_EQ(whole.status, ReadStatus::kRead);
   EXPECT_TRUE(whole.bytes.starts_with("Name:")) << whole.bytes;
+}
+
+namespace {
+
+// The file-system calls that make a preview durable and visible, in the
+// order the platform makes them: the linker hands them to the wrappers
+// below (see --wrap in CMakeLists.txt), which note them and go on.
+std::vector<std::string> g_calls;
+
+}  // namespace
+
+extern "C" {
+int __real_fsync(int fd);
+int __real_fdatasync(int fd);
+int __real_rename(const char* from, const char* to);
+int __wrap_fsync(int fd) {
+  g_calls.push_back("flush");
+  return __real_fsync(fd);
+}
+int __wrap_fdatasync(int fd) {
+  g_calls.push_back("flush");
+  return __real_fdatasync(fd);
+}
+int __wrap_rename(const char* from, const char* to) {
+  g_calls.push_back("rename");
+  return __real_rename(from, to);
+}
+}
+
+namespace {
+
+class ReplaceFileContentsTest : public ReadWholeFileTest {
+ protected:
+  fs::path Index() const { return folder_ / "index.htm"; }
+  // The name the n-th temporary file of this process gets beside index.htm.
+  fs::path TemporaryName(int n) const {
+    return Index().string() + "." + std::to_string(getpid()) + "-" +
+           std::to_string(n) + ".tmp";
+  }
+  std::set<std::string> FolderFiles() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
+};
+
+}  // namespace
+
+TEST_F(ReplaceFileContentsTest, DataIsOnDiskBeforeItTakesTheName) {
+  // Otherwise a crash right after the rename can leave index.htm empty or
+  // cut short.
+  std::ofstream(Index()) << "earlier";
+  g_calls.clear();
+  EXPECT_EQ(ReplaceFileContents(Index(), "new"), WriteStatus::kWritten);
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"flush", "rename"}));
+  EXPECT_EQ(ReadWholeFile(Index(), 100).bytes, "new");
+}
+
+TEST_F(ReplaceFileContentsTest, TemporaryNamesTakenByOthersAreSkippedNotFollowed) {
+  // A link at the first name, planted to have the preview written through
+  // it, and a file of someone else's at the second.
+  std::ofstream(folder_ / "victim") << "victim";
+  fs::create_symlink(folder_ / "victim", TemporaryName(0));
+  std::ofstream(TemporaryName(1)) << "taken";
+  EXPECT_EQ(ReplaceFileContents(Index(), "new"), WriteStatus::kWritten);
+  EXPECT_EQ(ReadWholeFile(Index(), 100).bytes, "new");
+  EXPECT_EQ(ReadWholeFile(folder_ / "victim", 100).bytes, "victim");
+  EXPECT_TRUE(fs::is_symlink(TemporaryName(0)));
+  EXPECT_EQ(ReadWholeFile(TemporaryName(1), 100).bytes, "taken");
+  EXPECT_EQ(FolderFiles().size(), 4u) << "no temporary file of ours is left";
 }

@@ -1,5 +1,7 @@
 #include "preview/replace_all.h"
 
+#include <cassert>
+
 #include "preview/search.h"
 
 bool ReplaceAll(PageText& text, std::string_view find,
@@ -35,6 +37,9 @@ bool ReplaceAll(PageText& text, std::string_view find,
     done = hit + find.size();
   }
   spare.append(in.substr(done));
+  // The result is never larger than worked out before: the one allocation
+  // held it all, and it is within the limit.
+  assert(spare.size() <= size && spare.size() <= limit);
   text.swap(spare);
   return true;
 }

@@ -1,5 +1,6 @@
 #include "preview/search.h"
 
+#include <cassert>
 #include <cstring>
 
 namespace {
@@ -26,6 +27,10 @@ Pattern PreparePattern(std::string_view text) {
   // one that could match lines up the pair's previous place in the pattern.
   pattern.after_mismatch = last - pattern.shift[PairEndingAt(p + last)];
   pattern.shift[PairEndingAt(p + last)] = static_cast<uint8_t>(last);
+  // The search ends because every window moves on by at least one byte:
+  // no shift is more than `last`, and the one shift of `last` is replaced,
+  // after a mismatch, by `last` less a shift from earlier in the pattern.
+  assert(pattern.after_mismatch >= 1 && pattern.after_mismatch <= last);
   return pattern;
 }
 
@@ -41,6 +46,7 @@ size_t FindText(std::string_view text, const Pattern& pattern, size_t from) {
   const unsigned char* const end = begin + text.size();
   for (const unsigned char* window_end = begin + from + last; window_end < end;) {
     const size_t s = pattern.shift[PairEndingAt(window_end)];
+    assert(s <= last);
     if (s == 0) {
       window_end += last;  // the pattern can at most begin with this byte
     } else if (s < last) {
