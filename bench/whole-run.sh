@@ -11,11 +11,13 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 
 runs="${1:-7}"
-ensure_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev time
+ensure_packages "${BUILD_PACKAGES[@]}" time
 
 build="$ROOT/build-bench"
+# The benchmark's template maker is built without the tests (and without
+# GoogleTest): only the program and make_template are needed here.
 cmake -S "$ROOT" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-  -DTEMPLATE_PREVIEW_TESTS=OFF >/dev/null
+  -DTEMPLATE_PREVIEW_TESTS=OFF -DTEMPLATE_PREVIEW_BENCHMARKS=ON >/dev/null
 cmake --build "$build" -j "$JOBS" --target template-preview make_template \
   >/dev/null
 
