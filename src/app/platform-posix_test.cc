@@ -5,12 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "app/platform.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -25,11 +24,9 @@ class ReadWholeFileTest : public testing::Test {
   }
   void TearDown() override { fs::remove_all(folder_); }
 
-  fs::path WriteFile(std::string_view bytes) {
-    const fs::path path = folder_ / "Template.htm";
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
+  fs::path WriteTemplate(std::string_view bytes) {
+    WriteFile(folder_ / "Template.htm", bytes);
+    return folder_ / "Template.htm";
   }
 
   fs::path folder_;
@@ -39,10 +36,10 @@ class ReadWholeFileTest : public testing::Test {
 
 TEST_F(ReadWholeFileTest, ReadsEveryByteOfARegularFile) {
   const std::string bytes("a\0\r\n\xFF", 5);
-  const ReadResult read = ReadWholeFile(WriteFile(bytes), 5);
+  const ReadResult read = ReadWholeFile(WriteTemplate(bytes), 5);
   EXPECT_EQ(read.status, ReadStatus::kRead);
   EXPECT_EQ(read.bytes, bytes);
-  EXPECT_EQ(ReadWholeFile(WriteFile(""), 5).status, ReadStatus::kRead);
+  EXPECT_EQ(ReadWholeFile(WriteTemplate(""), 5).status, ReadStatus::kRead);
 }
 
 TEST_F(ReadWholeFileTest, AnythingButARegularFileIsNotFound) {
@@ -54,10 +51,13 @@ TEST_F(ReadWholeFileTest, AnythingButARegularFileIsNotFound) {
   EXPECT_EQ(ReadWholeFile(folder_, 100).status, ReadStatus::kNotFound);
   EXPECT_EQ(ReadWholeFile("/dev/zero", 100).status, ReadStatus::kNotFound);
   EXPECT_EQ(ReadWholeFile(folder_ / "missing", 100).status, ReadStatus::kNotFound);
+  for (const fs::path& path : {pipe, folder_, fs::path("/dev/zero")})
+    EXPECT_FALSE(FileExists(path)) << path;
+  EXPECT_TRUE(FileExists(WriteTemplate("x")));
 }
 
 TEST_F(ReadWholeFileTest, NoMoreThanTheLimitIsRead) {
-  EXPECT_EQ(ReadWholeFile(WriteFile("123456"), 5).status, ReadStatus::kTooLarge);
+  EXPECT_EQ(ReadWholeFile(WriteTemplate("123456"), 5).status, ReadStatus::kTooLarge);
   // A file that tells no size, or a smaller one than it turns out to have,
   // as one still growing does: reading stops one byte past the limit.
   const std::string status = "/proc/self/status";
@@ -79,15 +79,10 @@ std::vector<std::string> g_calls;
 
 extern "C" {
 int __real_fsync(int fd);
-int __real_fdatasync(int fd);
 int __real_rename(const char* from, const char* to);
 int __wrap_fsync(int fd) {
-  g_calls.push_back("flush");
+  g_calls.push_back("fsync");
   return __real_fsync(fd);
-}
-int __wrap_fdatasync(int fd) {
-  g_calls.push_back("flush");
-  return __real_fdatasync(fd);
 }
 int __wrap_rename(const char* from, const char* to) {
   g_calls.push_back("rename");
@@ -105,12 +100,6 @@ class ReplaceFileContentsTest : public ReadWholeFileTest {
     return Index().string() + "." + std::to_string(getpid()) + "-" +
            std::to_string(n) + ".tmp";
   }
-  std::set<std::string> FolderFiles() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
 };
 
 }  // namespace
@@ -118,23 +107,23 @@ class ReplaceFileContentsTest : public ReadWholeFileTest {
 TEST_F(ReplaceFileContentsTest, DataIsOnDiskBeforeItTakesTheName) {
   // Otherwise a crash right after the rename can leave index.htm empty or
   // cut short.
-  std::ofstream(Index()) << "earlier";
+  WriteFile(Index(), "earlier");
   g_calls.clear();
   EXPECT_EQ(ReplaceFileContents(Index(), "new"), WriteStatus::kWritten);
-  EXPECT_EQ(g_calls, (std::vector<std::string>{"flush", "rename"}));
-  EXPECT_EQ(ReadWholeFile(Index(), 100).bytes, "new");
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"fsync", "rename"}));
+  EXPECT_EQ(ReadFile(Index()), "new");
 }
 
 TEST_F(ReplaceFileContentsTest, TemporaryNamesTakenByOthersAreSkippedNotFollowed) {
   // A link at the first name, planted to have the preview written through
   // it, and a file of someone else's at the second.
-  std::ofstream(folder_ / "victim") << "victim";
+  WriteFile(folder_ / "victim", "victim");
   fs::create_symlink(folder_ / "victim", TemporaryName(0));
-  std::ofstream(TemporaryName(1)) << "taken";
+  WriteFile(TemporaryName(1), "taken");
   EXPECT_EQ(ReplaceFileContents(Index(), "new"), WriteStatus::kWritten);
-  EXPECT_EQ(ReadWholeFile(Index(), 100).bytes, "new");
-  EXPECT_EQ(ReadWholeFile(folder_ / "victim", 100).bytes, "victim");
+  EXPECT_EQ(ReadFile(Index()), "new");
+  EXPECT_EQ(ReadFile(folder_ / "victim"), "victim");
   EXPECT_TRUE(fs::is_symlink(TemporaryName(0)));
-  EXPECT_EQ(ReadWholeFile(TemporaryName(1), 100).bytes, "taken");
-  EXPECT_EQ(FolderFiles().size(), 4u) << "no temporary file of ours is left";
+  EXPECT_EQ(ReadFile(TemporaryName(1)), "taken");
+  EXPECT_EQ(FileNames(folder_).size(), 4u) << "no temporary file of ours is left";
 }

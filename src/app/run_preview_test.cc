@@ -12,7 +12,6 @@
 #include "fake_platform.h"
 #include "pipeline/build_preview.h"
 #include "pipeline/messages.h"
-#include "preview/test_panel.h"
 #include "test_support.h"
 
 namespace {
@@ -77,15 +76,13 @@ TEST_F(RunPreviewTest, EachWayTheTemplateCannotBeReadHasItsMessage) {
 }
 
 TEST_F(RunPreviewTest, SuccessWritesThePipelinesBytesBesideTheProgram) {
-  const std::string page = "<b><#EntryDate#></b>" + UpperHalfBytes();
-  PutTemplate(page);
+  PutTemplate(TemplateWithEveryHighByte());
   const ShownMessage shown = Run();
   EXPECT_EQ(shown.text, kCreatedMessage);
   EXPECT_EQ(shown.icon, MessageIcon::kInformation);
   ASSERT_EQ(Fake().writes.size(), 1u);
   EXPECT_EQ(Fake().writes[0].path, kPreview);
-  EXPECT_EQ(Fake().writes[0].bytes, "<b>1388/1/1</b>" + UpperHalfBytes() +
-                                        Encoded(TestPanelText()));
+  EXPECT_EQ(Fake().writes[0].bytes, PreviewOfTemplateWithEveryHighByte());
 }
 
 TEST_F(RunPreviewTest, NothingIsWrittenForATemplateThePipelineRefuses) {

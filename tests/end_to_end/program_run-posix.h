@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -39,70 +38,30 @@ struct RunResult {
 
 // How a run differs from a user's plain start.
 struct RunOptions {
+  fs::path program{};  // the program itself or a link to it; empty: the copy
   std::vector<std::string> env = {"PATH=/usr/bin:/bin"};
   uid_t as_user = static_cast<uid_t>(-1);
-  std::optional<mode_t> umask;
-  std::optional<rlim_t> file_size_limit;
+  std::optional<mode_t> umask{};
+  std::optional<rlim_t> file_size_limit{};
   enum class Output { kFile, kClosed, kReaderGone };
   Output output = Output::kFile;  // what standard output is
   int signal_while_writing = 0;   // sent as soon as a temporary file appears
+  // Ends by itself, with the status every outcome has; otherwise how it
+  // ended is the caller's to check.
+  bool ends_normally = true;
 };
 
-class RunPreviewTest : public testing::Test {
+class RunPreviewTest : public ProgramFolderTest {
  protected:
-  void SetUp() override {
-    root_ = MakeTempDir();
-    folder_ = root_ / "tool";
-    elsewhere_ = root_ / "elsewhere";
-    fs::create_directories(folder_);
-    fs::create_directories(elsewhere_);
-    fs::copy_file(TEMPLATE_PREVIEW_PROGRAM, folder_ / "template-preview");
-  }
-
-  void TearDown() override {
-    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
-    // Nothing may ever land in the working directory.
-    EXPECT_TRUE(fs::is_empty(elsewhere_));
-    fs::remove_all(root_);
-  }
-
-  static fs::path MakeTempDir() {
-    std::string pattern = (fs::temp_directory_path() / "preview-test-XXXXXX");
-    EXPECT_NE(mkdtemp(pattern.data()), nullptr);
-    fs::permissions(pattern, fs::perms::all, fs::perm_options::add);
-    return pattern;
-  }
-
-  // Starts the program with only the given environment and waits for it.
-  RunResult Run(const std::vector<std::string>& env = {"PATH=/usr/bin:/bin"},
-                uid_t as_user = static_cast<uid_t>(-1)) {
-    return RunProgram(folder_ / "template-preview", env, as_user);
-  }
-
-  // Starts `program_path` (the program itself or a link to it).
-  RunResult RunProgram(const fs::path& program_path,
-                       const std::vector<std::string>& env = {"PATH=/usr/bin:/bin"},
-                       uid_t as_user = static_cast<uid_t>(-1)) {
-    RunOptions options;
-    options.env = env;
-    options.as_user = as_user;
-    return RunEndingNormally(program_path, options);
-  }
-
-  RunResult RunEndingNormally(const fs::path& program_path,
-                              const RunOptions& options) {
-    const RunResult result = Start(program_path, options);
-    EXPECT_TRUE(WIFEXITED(result.status));
-    EXPECT_EQ(WEXITSTATUS(result.status), 0) << "the same status for every outcome";
-    return result;
-  }
+  RunPreviewTest() : ProgramFolderTest(TEMPLATE_PREVIEW_PROGRAM) {}
 
   // Starts the program as `options` say and waits for it, a minute at most.
-  // How it ended is the caller's to check.
-  RunResult Start(const fs::path& program_path, const RunOptions& options) {
+  RunResult Run(const RunOptions& options = {}) {
     const fs::path out_file = root_ / "stdout";
     const fs::path err_file = root_ / "stderr";
-    const std::string program = program_path.string();
+    const std::string program =
+        (options.program.empty() ? folder_ / "template-preview" : options.program)
+            .string();
     int watch = -1;
     if (options.signal_while_writing != 0) {
       watch = inotify_init1(IN_CLOEXEC);
@@ -173,17 +132,13 @@ class RunPreviewTest : public testing::Test {
     result.peak_kb = usage.ru_maxrss;
     fs::remove(out_file);
     fs::remove(err_file);
+    if (options.ends_normally) {
+      EXPECT_TRUE(WIFEXITED(result.status));
+      EXPECT_EQ(WEXITSTATUS(result.status), 0)
+          << "the same status for every outcome";
+    }
     return result;
   }
-
-  std::set<std::string> FolderFiles() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
-
-  fs::path root_, folder_, elsewhere_;
 
  private:
   static void SignalWhenTemporaryAppears(int watch, pid_t pid, int signal) {
@@ -204,10 +159,6 @@ class RunPreviewTest : public testing::Test {
   }
 };
 
-inline const std::set<std::string> kJustTheProgram = {"template-preview"};
-inline const std::set<std::string> kAfterSuccess = {
-    "template-preview", "Template.htm", "index.htm"};
-
 // A graphical session with a stand-in zenity, which records its arguments
 // one per line and complains on its standard error as GTK does.
 class FakeZenityTest : public RunPreviewTest {
@@ -220,10 +171,6 @@ class FakeZenityTest : public RunPreviewTest {
                   "\"\necho 'Gtk-WARNING **: cannot open display' >&2\nexit " +
                   std::to_string(exit_status) + "\n");
     fs::permissions(root_ / "bin" / "zenity", fs::perms::owner_all);
-  }
-  void TearDown() override {
-    fs::remove(root_ / "zenity-args");
-    RunPreviewTest::TearDown();
   }
   std::vector<std::string> Env() const {
     return {"PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin",

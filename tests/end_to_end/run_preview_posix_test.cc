@@ -29,35 +29,28 @@ TEST_F(RunPreviewTest, TemplateIsLookedForBesideTheProgramOnly) {
   const RunResult result = Run();
   EXPECT_EQ(result.err, TerminalText(NotFoundMessage(u"Template.htm")));
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(FolderFiles(), kJustTheProgram);
+  EXPECT_EQ(FolderFiles(), JustTheProgram());
   fs::remove(elsewhere_ / "Template.htm");
 }
 
 TEST_F(RunPreviewTest, SuccessWritesThePreviewBesideTheProgram) {
-  const std::string high = UpperHalfBytes();
-  const std::string page = "<html>\r\n" + high + "<b><#EntryDate#></b>\n" +
-                           high + "\r\n</html>\r\n";
-  WriteFile(folder_ / "Template.htm", page);
+  WriteFile(folder_ / "Template.htm", TemplateWithEveryHighByte());
   const RunResult result = Run();
   EXPECT_EQ(result.out, kCreated);
   EXPECT_EQ(result.err, "");
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
-  const std::string expected = "<html>\r\n" + high + "<b>1388/1/1</b>\n" +
-                               high + "\r\n</html>\r\n" +
-                               Encoded(TestPanelText());
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
+  const std::string expected = PreviewOfTemplateWithEveryHighByte();
   EXPECT_EQ(ReadFile(folder_ / "index.htm"), expected);
 
   // A second run replaces the first preview with the same bytes.
   WriteFile(folder_ / "index.htm", "earlier");
   EXPECT_EQ(Run().out, kCreated);
   EXPECT_EQ(ReadFile(folder_ / "index.htm"), expected);
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
 TEST_F(RunPreviewTest, WorksFromAFolderWithAPersianName) {
-  folder_ = root_ / "قالب آزمايشي";
-  fs::create_directories(folder_);
-  fs::copy_file(TEMPLATE_PREVIEW_PROGRAM, folder_ / "template-preview");
+  UseFolder("قالب آزمايشي");
   WriteFile(folder_ / "Template.htm", "<p><#SoundPasvand#></p>");
   const RunResult result = Run();
   EXPECT_EQ(result.out, kCreated);
@@ -73,10 +66,10 @@ TEST_F(RunPreviewTest, UnwritableFolderKeepsTheEarlierPreview) {
                   fs::perm_options::remove);
   // Root writes anywhere; the program then runs as an ordinary user.
   const uid_t nobody = geteuid() == 0 ? 65534 : static_cast<uid_t>(-1);
-  const RunResult result = Run({"PATH=/usr/bin:/bin"}, nobody);
+  const RunResult result = Run({.as_user = nobody});
   EXPECT_EQ(result.err, kNotCreated);
   EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
 TEST_F(RunPreviewTest, FolderNamedIndexIsKeptAndNoTemporaryFileStays) {
@@ -86,13 +79,13 @@ TEST_F(RunPreviewTest, FolderNamedIndexIsKeptAndNoTemporaryFileStays) {
   const RunResult result = Run();
   EXPECT_EQ(result.err, kNotCreated);
   EXPECT_EQ(ReadFile(folder_ / "index.htm" / "inside"), "kept");
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
 TEST_F(FakeZenityTest, SuccessIsShownInADialog) {
   InstallFakeZenity(0);
   WriteFile(folder_ / "Template.htm", "<p>x</p>");
-  const RunResult result = Run(Env());
+  const RunResult result = Run({.env = Env()});
   EXPECT_EQ(ZenityArgs(),
             "--info\n--title=نتيجه\n--no-markup\n"
             "--text=ساخته شد index.htm فايل\n");
@@ -106,7 +99,7 @@ TEST_F(FakeZenityTest, TemplateTextReachesTheDialogUninterpreted) {
   InstallFakeZenity(0);
   constexpr char kTag[] = "<#$(touch pwned)<b>`id`;&amp;\0#>";
   WriteFile(folder_ / "Template.htm", std::string(kTag, sizeof kTag - 1));
-  const RunResult result = Run(Env());
+  const RunResult result = Run({.env = Env()});
   EXPECT_EQ(ZenityArgs(),
             "--error\n--title=نتيجه\n--no-markup\n"
             "--text=تگ(هاي) ناشناخته:\u200f\r\n\r\n"
@@ -118,12 +111,12 @@ TEST_F(FakeZenityTest, TemplateTextReachesTheDialogUninterpreted) {
 
 TEST_F(FakeZenityTest, FailingOrMissingDialogFallsBackToTheTerminal) {
   InstallFakeZenity(1);
-  EXPECT_EQ(Run(Env()).err, TerminalText(NotFoundMessage(u"Template.htm")));
+  EXPECT_EQ(Run({.env = Env()}).err, TerminalText(NotFoundMessage(u"Template.htm")));
   // Without a display, zenity is not even tried.
   fs::remove(root_ / "zenity-args");
   WriteFile(folder_ / "Template.htm", "<p>x</p>");
   const RunResult result =
-      Run({"PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin"});
+      Run({.env = {"PATH=" + (root_ / "bin").string() + ":/usr/bin:/bin"}});
   EXPECT_FALSE(fs::exists(root_ / "zenity-args"));
   EXPECT_EQ(result.out, kCreated);
 }
@@ -171,7 +164,7 @@ TEST_F(FullDiskTest, DiskFillingUpKeepsTheEarlierPreviewAndNoTemporaryFile) {
   EXPECT_EQ(result.err, kNotCreated);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
 TEST_F(RunPreviewTest, StartedThroughALinkUsesTheFolderOfTheRealProgram) {
@@ -185,17 +178,14 @@ TEST_F(RunPreviewTest, StartedThroughALinkUsesTheFolderOfTheRealProgram) {
   WriteFile(folder_ / "Template.htm", "<b><#EntryDate#></b>");
   WriteFile(folder_ / "index.htm", "earlier");
 
-  const RunResult result = RunProgram(links / "template-preview");
+  const RunResult result = Run({.program = links / "template-preview"});
   EXPECT_EQ(result.out, kCreated);
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(ReadFile(folder_ / "index.htm"),
             "<b>1388/1/1</b>" + Encoded(TestPanelText()));
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
   EXPECT_EQ(ReadFile(links / "index.htm"), "earlier beside the link");
-  std::set<std::string> beside_link;
-  for (const auto& entry : fs::directory_iterator(links))
-    beside_link.insert(entry.path().filename().string());
-  EXPECT_EQ(beside_link, kAfterSuccess);
+  EXPECT_EQ(FileNames(links), AfterSuccess());
 }
 
 TEST_F(RunPreviewTest, LargeTemplateOf64MegabytesIsPreviewedWhole) {
@@ -205,7 +195,7 @@ TEST_F(RunPreviewTest, LargeTemplateOf64MegabytesIsPreviewedWhole) {
   const RunResult result = Run();
   EXPECT_EQ(result.out, kCreated);
   EXPECT_EQ(result.err, "");
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
   const std::optional<std::string> expected = BuildPreview(page).preview;
   ASSERT_TRUE(expected);
   const std::string written = ReadFile(folder_ / "index.htm");
@@ -227,5 +217,5 @@ TEST_F(RunPreviewTest, MegabytesOfOpeningsGiveAShortReport) {
       << result.err.substr(0, 200);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
 }

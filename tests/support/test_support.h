@@ -2,12 +2,17 @@
 // and templates built to break a run.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <string_view>
 
+#include "preview/test_panel.h"
 #include "text/codepage.h"
 
 // A text of a test, as Windows-1256 bytes; it must lie within the code page.
@@ -26,11 +31,77 @@ inline void WriteFile(const std::filesystem::path& path,
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Every byte from 0x80 to 0xFF, in order: the code page's upper half.
-inline std::string UpperHalfBytes() {
-  std::string bytes;
-  for (int b = 0x80; b < 0x100; ++b) bytes += static_cast<char>(b);
-  return bytes;
+// The names of the files in a folder.
+inline std::set<std::filesystem::path> FileNames(
+    const std::filesystem::path& folder) {
+  std::set<std::filesystem::path> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.insert(entry.path().filename());
+  return names;
+}
+
+// The end-to-end tests' folders: a fresh one holding a copy of the program,
+// as a designer keeps it, and another to start it from, in which nothing
+// may ever land. Both go when the test ends.
+class ProgramFolderTest : public testing::Test {
+ protected:
+  explicit ProgramFolderTest(std::filesystem::path program)
+      : program_(std::move(program)) {}
+
+  void SetUp() override {
+    const testing::TestInfo* test =
+        testing::UnitTest::GetInstance()->current_test_info();
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    root_ = std::filesystem::temp_directory_path() /
+            (std::string("preview-test-") + test->test_suite_name() + "-" +
+             test->name() + "-" + std::to_string(now.count()));
+    std::filesystem::remove_all(root_);
+    elsewhere_ = root_ / "elsewhere";
+    std::filesystem::create_directories(elsewhere_);
+    // Open to everyone: some tests run the program as another user.
+    std::filesystem::permissions(root_, std::filesystem::perms::all,
+                                 std::filesystem::perm_options::add);
+    UseFolder("tool");
+  }
+
+  void TearDown() override {
+    std::filesystem::permissions(folder_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add);
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere_));
+    std::filesystem::remove_all(root_);
+  }
+
+  // Makes `name` the program's folder: a fresh one with a copy of it.
+  void UseFolder(const std::filesystem::path& name) {
+    folder_ = root_ / name;
+    std::filesystem::create_directories(folder_);
+    std::filesystem::copy_file(program_, folder_ / program_.filename());
+  }
+
+  std::set<std::filesystem::path> FolderFiles() const {
+    return FileNames(folder_);
+  }
+  std::set<std::filesystem::path> JustTheProgram() const {
+    return {program_.filename()};
+  }
+  std::set<std::filesystem::path> AfterSuccess() const {
+    return {program_.filename(), "Template.htm", "index.htm"};
+  }
+
+  std::filesystem::path program_, root_, folder_, elsewhere_;
+};
+
+// A template with every byte from 0x80 up, line ends of both kinds and one
+// tag; and its preview, in which every byte outside the tag is unchanged.
+inline std::string TemplateWithEveryHighByte(std::string_view tag =
+                                                 "<#EntryDate#>") {
+  std::string high;
+  for (int b = 0x80; b < 0x100; ++b) high += static_cast<char>(b);
+  return "<html>\r\n" + high + "<b>" + std::string(tag) + "</b>\n" + high +
+         "\r\n</html>\r\n";
+}
+inline std::string PreviewOfTemplateWithEveryHighByte() {
+  return TemplateWithEveryHighByte("1388/1/1") + Encoded(TestPanelText());
 }
 
 // 7,646 bytes whose loop copies would make 800 MB: each of the 200 menu end

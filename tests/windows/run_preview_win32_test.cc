@@ -14,7 +14,6 @@
 
 #include "message_box_probe-win32.h"
 #include "pipeline/messages.h"
-#include "preview/test_panel.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -36,46 +35,14 @@ std::wstring Wide(std::u16string_view text) {
   return std::wstring(text.begin(), text.end());
 }
 
-struct RunResult {
-  bool box_shown = false;
-  SeenMessageBox box;
-  bool ended = false;
-  DWORD exit_code = 0;
-};
-
-class RunPreviewTest : public testing::Test {
+class RunPreviewTest : public ProgramFolderTest {
  protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH + 1];
-    ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
-    const testing::TestInfo* test =
-        testing::UnitTest::GetInstance()->current_test_info();
-    root_ = fs::path(temp) / ("preview-test-" +
-                              std::to_string(GetCurrentProcessId()) + "-" +
-                              test->name());
-    fs::remove_all(root_);
-    elsewhere_ = root_ / "elsewhere";
-    fs::create_directories(elsewhere_);
-    UseFolder(L"tool");
-  }
-
-  void TearDown() override {
-    // Nothing may ever land in the working directory.
-    EXPECT_TRUE(fs::is_empty(elsewhere_));
-    fs::remove_all(root_);
-  }
-
-  // The folder that holds the program; a fresh one with a copy of it.
-  void UseFolder(const std::wstring& name) {
-    folder_ = root_ / name;
-    fs::create_directories(folder_);
-    fs::copy_file(TEMPLATE_PREVIEW_PROGRAM, folder_ / "template-preview.exe");
-  }
+  RunPreviewTest() : ProgramFolderTest(TEMPLATE_PREVIEW_PROGRAM) {}
 
   // Starts the program, reads its message box, presses OK and waits for
-  // the program to end.
-  RunResult Run() {
-    RunResult result;
+  // the program to end; checks that it told `text` in a box of its kind and
+  // ended with the same status as always. Gives the box as seen.
+  SeenMessageBox RunExpecting(std::u16string_view text, SeenIcon icon) {
     const std::wstring program = (folder_ / "template-preview.exe").wstring();
     std::wstring command_line = L"\"" + program + L"\"";
     STARTUPINFOW startup = {};
@@ -85,35 +52,28 @@ class RunPreviewTest : public testing::Test {
                         FALSE, 0, nullptr, elsewhere_.wstring().c_str(),
                         &startup, &process)) {
       ADD_FAILURE() << "cannot start the program: " << GetLastError();
-      return result;
+      return {};
     }
-    HWND box = WaitForMessageBox(process.hProcess, process.dwProcessId,
-                                 Wide(kMessageTitle), kWaitMs);
-    if (box) {
-      result.box_shown = true;
-      result.box = ReadMessageBox(box, process.dwProcessId);
-      EXPECT_TRUE(PressOk(box)) << "no OK button";
+    SeenMessageBox box;
+    const HWND shown = WaitForMessageBox(process.hProcess, process.dwProcessId,
+                                         Wide(kMessageTitle), kWaitMs);
+    EXPECT_TRUE(shown) << "no message box appeared";
+    if (shown) {
+      box = ReadMessageBox(shown, process.dwProcessId);
+      EXPECT_TRUE(PressOk(shown)) << "no OK button";
     }
-    result.ended =
-        WaitForSingleObject(process.hProcess, kWaitMs) == WAIT_OBJECT_0;
-    if (result.ended) {
-      GetExitCodeProcess(process.hProcess, &result.exit_code);
+    DWORD exit_code = 0;
+    if (WaitForSingleObject(process.hProcess, kWaitMs) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process.hProcess, &exit_code);
+      EXPECT_EQ(exit_code, 0u) << "the same status for every outcome";
     } else {
+      ADD_FAILURE() << "the program went on after OK";
       TerminateProcess(process.hProcess, 1);
       WaitForSingleObject(process.hProcess, kWaitMs);
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return result;
-  }
-
-  // Runs the program and checks that it told `text` in a box of its kind
-  // and then ended with the same status as always; gives the box as seen.
-  SeenMessageBox RunExpecting(std::u16string_view text, SeenIcon icon) {
-    const RunResult result = Run();
-    EXPECT_TRUE(result.box_shown) << "no message box appeared";
-    if (!result.box_shown) return {};
-    const SeenMessageBox& box = result.box;
+    if (!shown) return box;
     EXPECT_EQ(box.window_class, L"#32770") << "not a standard message box";
     EXPECT_EQ(box.title, Wide(kMessageTitle));
     EXPECT_EQ(box.text, Wide(text));
@@ -124,63 +84,40 @@ class RunPreviewTest : public testing::Test {
     EXPECT_FALSE(box.right_to_left);
     EXPECT_TRUE(box.visual_styles) << "the manifest was not applied";
     EXPECT_EQ(box.other_windows, 0) << "the box is all the user sees";
-    EXPECT_TRUE(result.ended) << "the program went on after OK";
-    EXPECT_EQ(result.exit_code, 0u) << "the same status for every outcome";
     return box;
   }
-
-  std::set<std::wstring> FolderFiles() const {
-    std::set<std::wstring> names;
-    for (const auto& entry : fs::directory_iterator(folder_))
-      names.insert(entry.path().filename().wstring());
-    return names;
-  }
-
-  fs::path root_, folder_, elsewhere_;
 };
 
-const std::set<std::wstring> kJustTheProgram = {L"template-preview.exe"};
-const std::set<std::wstring> kAfterSuccess = {L"template-preview.exe",
-                                              L"Template.htm", L"index.htm"};
-
-// A template with every byte from 0x80 up, line ends of both kinds and one
-// tag, and the preview it must give.
-const std::string kHigh = UpperHalfBytes();
-const std::string kPage = "<html>\r\n" + kHigh + "<b><#EntryDate#></b>\n" +
-                          kHigh + "\r\n</html>\r\n";
-std::string ExpectedPreview() {
-  return "<html>\r\n" + kHigh + "<b>1388/1/1</b>\n" + kHigh +
-         "\r\n</html>\r\n" + Encoded(TestPanelText());
-}
+const std::string kPage = TemplateWithEveryHighByte();
 
 }  // namespace
 
 TEST_F(RunPreviewTest, TemplateInTheWorkingDirectoryIsNotUsed) {
   WriteFile(elsewhere_ / "Template.htm", "<p>x</p>");
   RunExpecting(NotFoundMessage(u"Template.htm"), SeenIcon::kError);
-  EXPECT_EQ(FolderFiles(), kJustTheProgram);
+  EXPECT_EQ(FolderFiles(), JustTheProgram());
   fs::remove(elsewhere_ / "Template.htm");
 }
 
 TEST_F(RunPreviewTest, SuccessWritesThePreviewBesideTheProgram) {
   WriteFile(folder_ / "Template.htm", kPage);
   RunExpecting(kCreatedMessage, SeenIcon::kInformation);
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), ExpectedPreview());
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), PreviewOfTemplateWithEveryHighByte());
 
   // A second run replaces the first preview with the same bytes.
   WriteFile(folder_ / "index.htm", "earlier, and longer than nothing");
   RunExpecting(kCreatedMessage, SeenIcon::kInformation);
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), ExpectedPreview());
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), PreviewOfTemplateWithEveryHighByte());
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
 TEST_F(RunPreviewTest, FolderWithAPersianName) {
   UseFolder(L"پيش\u200cنمايش قالب");
   WriteFile(folder_ / "Template.htm", kPage);
   RunExpecting(kCreatedMessage, SeenIcon::kInformation);
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), ExpectedPreview());
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), PreviewOfTemplateWithEveryHighByte());
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
 TEST_F(RunPreviewTest, FolderNamedIndexIsKeptAndNoTemporaryFileStays) {
@@ -189,7 +126,7 @@ TEST_F(RunPreviewTest, FolderNamedIndexIsKeptAndNoTemporaryFileStays) {
   WriteFile(folder_ / "index.htm" / "inside", "kept");
   RunExpecting(kNotCreatedMessage, SeenIcon::kError);
   EXPECT_EQ(ReadFile(folder_ / "index.htm" / "inside"), "kept");
-  EXPECT_EQ(FolderFiles(), kAfterSuccess);
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
 namespace {
@@ -204,7 +141,7 @@ class EarlierPreviewTest : public RunPreviewTest {
   }
   void ExpectEarlierPreviewKept() {
     EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
-    EXPECT_EQ(FolderFiles(), kAfterSuccess);
+    EXPECT_EQ(FolderFiles(), AfterSuccess());
   }
 };
 
