@@ -6,9 +6,11 @@
 //   - an unknown-tag report stays bounded: at most kMaxReportedTags lines of
 //     at most kMaxReportedTagLength characters plus "…", and one count line;
 //   - on success the preview ends with the panel, and a template without
-//     "<#" comes back byte for byte followed by the panel;
+//     "<#" comes back byte for byte followed by the panel; only a template
+//     in Windows-1256 (not one that reads as UTF-8) is previewed;
 //   - running over the preview of a success succeeds again and only adds
-//     the panel once more.
+//     the panel once more (unless the preview begins with what reads as a
+//     byte-order mark).
 
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +21,7 @@
 #include "pipeline/build_preview.h"
 #include "text/codepage.h"
 #include "pipeline/messages.h"
+#include "checks/other_encoding.h"
 #include "checks/unknown_tags.h"
 #include "preview/test_panel.h"
 
@@ -64,10 +67,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(outcome.icon == MessageIcon::kInformation, "success informs");
     const std::string& preview = *outcome.preview;
     Require(preview.ends_with(PanelBytes()), "the preview ends with the panel");
+    Require(!SavedInAnotherEncoding(bytes), "a UTF-8 template is refused");
     if (bytes.find("<#") == std::string_view::npos)
       Require(preview == std::string(bytes) + PanelBytes(),
               "a template without tags comes back whole");
 
+    // Unless what a box marker's deletion brought to the front reads as a
+    // byte-order mark, which makes it a template in another encoding.
+    if (SavedInAnotherEncoding(preview)) return 0;
     const PreviewOutcome again = BuildPreview(preview);
     Require(again.preview.has_value(), "a preview is accepted again");
     Require(*again.preview == preview + PanelBytes(),
@@ -84,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(report == u"<#End:Menu#>\r\n" || report == u"<#End:TextList#>\r\n",
             "a misordered loop names its end marker");
   } else {
-    Require(message == kCannotOpenMessage || message == kNotCreatedMessage,
+    Require(message == kCannotOpenMessage || message == kNotCreatedMessage ||
+                message == kOtherEncodingMessage,
             "the message is one of the known ends");
     if (message == kCannotOpenMessage) Require(size == 0, "only an empty file");
   }

@@ -1,12 +1,16 @@
-// Reading a whole file with a bound on its size, shared by the platform
-// layers, which differ only in how they read a piece.
+// Reading a whole file with a bound on its size, and again while it changes
+// under the reader; shared by the platform layers, which differ only in how
+// they read a piece and how they tell a file's size and time.
 #pragma once
 
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <chrono>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "app/platform.h"
 
@@ -39,3 +43,35 @@ ReadResult ReadBounded(uint64_t size, size_t max_bytes, ReadSome read_some) {
   bytes.resize(got);
   return result;
 }
+
+// What tells that a file changed: its size and its times of change.
+struct FileStamp {
+  uint64_t size = 0;
+  int64_t modified = 0;  // in the system's own units
+  int64_t changed = 0;   // the status change time, where there is one
+  bool operator==(const FileStamp&) const = default;
+};
+
+// An editor that saves a template in place empties it and writes it anew,
+// so a read at that moment gets part of it. Reads the whole file with
+// `read_whole(size)` (from its start, each time) until the stamp taken
+// before a read is the same after it, waiting a little longer between
+// tries; kFailed when it keeps changing or `stamp()` gives nothing.
+template <typename Stamp, typename ReadWhole>
+ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
+  constexpr int kTries = 4;
+  auto pause = std::chrono::milliseconds(50);
+  for (int attempt = 0; attempt < kTries; ++attempt) {
+    if (attempt > 0) {
+      std::this_thread::sleep_for(pause);
+      pause *= 2;
+    }
+    const std::optional<FileStamp> before = stamp();
+    if (!before) break;
+    ReadResult read = read_whole(before->size);
+    if (read.status != ReadStatus::kRead) return read;
+    if (stamp() == before) return read;
+  }
+  return {ReadStatus::kFailed, {}};
+}
+

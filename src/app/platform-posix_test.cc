@@ -1,10 +1,12 @@
 // The POSIX file functions on what a template's name may stand for.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdarg>
 #include <string>
 #include <vector>
 
@@ -70,19 +72,45 @@ TEST_F(ReadWholeFileTest, NoMoreThanTheLimitIsRead) {
 
 namespace {
 
-// The file-system calls that make a preview durable and visible, in the
-// order the platform makes them: the linker hands them to the wrappers
-// below (see --wrap in CMakeLists.txt), which note them and go on.
+// The file-system calls that create the new preview and make it durable
+// and visible, in the order the platform makes them: the linker hands them
+// to the wrappers below (see --wrap in CMakeLists.txt), which note them and
+// go on, or refuse unnamed files as file systems without them do.
 std::vector<std::string> g_calls;
+std::vector<mode_t> g_created_modes;  // the mode of every file created
+bool g_refuse_unnamed_files = false;
 
 }  // namespace
 
 extern "C" {
+int __real_open(const char* path, int flags, ...);
 int __real_fsync(int fd);
+int __real_linkat(int from_dir, const char* from, int to_dir, const char* to,
+                  int flags);
 int __real_rename(const char* from, const char* to);
+int __wrap_open(const char* path, int flags, ...) {
+  mode_t mode = 0;
+  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
+    va_list arguments;
+    va_start(arguments, flags);
+    mode = static_cast<mode_t>(va_arg(arguments, int));
+    va_end(arguments);
+    g_created_modes.push_back(mode);
+  }
+  if ((flags & O_TMPFILE) == O_TMPFILE && g_refuse_unnamed_files) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return __real_open(path, flags, mode);
+}
 int __wrap_fsync(int fd) {
   g_calls.push_back("fsync");
   return __real_fsync(fd);
+}
+int __wrap_linkat(int from_dir, const char* from, int to_dir, const char* to,
+                  int flags) {
+  g_calls.push_back("name");
+  return __real_linkat(from_dir, from, to_dir, to, flags);
 }
 int __wrap_rename(const char* from, const char* to) {
   g_calls.push_back("rename");
@@ -92,8 +120,21 @@ int __wrap_rename(const char* from, const char* to) {
 
 namespace {
 
-class ReplaceFileContentsTest : public ReadWholeFileTest {
+// Each case twice: where the file system gives the new file no name until
+// it is complete, and where it has a temporary name from the start.
+class ReplaceFileContentsTest : public ReadWholeFileTest,
+                                public testing::WithParamInterface<bool> {
  protected:
+  void SetUp() override {
+    ReadWholeFileTest::SetUp();
+    g_refuse_unnamed_files = GetParam();
+    g_calls.clear();
+    g_created_modes.clear();
+  }
+  void TearDown() override {
+    g_refuse_unnamed_files = false;
+    ReadWholeFileTest::TearDown();
+  }
   fs::path Index() const { return folder_ / "index.htm"; }
   // The name the n-th temporary file of this process gets beside index.htm.
   fs::path TemporaryName(int n) const {
@@ -102,19 +143,37 @@ class ReplaceFileContentsTest : public ReadWholeFileTest {
   }
 };
 
+INSTANTIATE_TEST_SUITE_P(UnnamedOrNamed, ReplaceFileContentsTest,
+                         testing::Bool());
+
 }  // namespace
 
-TEST_F(ReplaceFileContentsTest, DataIsOnDiskBeforeItTakesTheName) {
+TEST_P(ReplaceFileContentsTest, DataIsOnDiskBeforeItTakesTheName) {
   // Otherwise a crash right after the rename can leave index.htm empty or
   // cut short.
   WriteFile(Index(), "earlier");
-  g_calls.clear();
   EXPECT_EQ(ReplaceFileContents(Index(), "new"), WriteStatus::kWritten);
-  EXPECT_EQ(g_calls, (std::vector<std::string>{"fsync", "rename"}));
+  const std::vector<std::string> expected =
+      GetParam() ? std::vector<std::string>{"fsync", "rename"}
+                 : std::vector<std::string>{"fsync", "name", "rename"};
+  EXPECT_EQ(g_calls, expected);
   EXPECT_EQ(ReadFile(Index()), "new");
 }
 
-TEST_F(ReplaceFileContentsTest, TemporaryNamesTakenByOthersAreSkippedNotFollowed) {
+TEST_P(ReplaceFileContentsTest, NobodyElseCanReadTheNewFileBeforeItIsDone) {
+  // Created for its owner alone, whatever the umask; the final mode comes
+  // once the earlier file's settings are known.
+  WriteFile(Index(), "earlier");
+  fs::permissions(Index(), fs::perms(0644));
+  const mode_t umask = ::umask(0);
+  EXPECT_EQ(ReplaceFileContents(Index(), "new"), WriteStatus::kWritten);
+  ::umask(umask);
+  ASSERT_FALSE(g_created_modes.empty());
+  for (const mode_t mode : g_created_modes) EXPECT_EQ(mode & 077, 0u) << mode;
+  EXPECT_EQ(fs::status(Index()).permissions(), fs::perms(0644));
+}
+
+TEST_P(ReplaceFileContentsTest, TemporaryNamesTakenByOthersAreSkippedNotFollowed) {
   // A link at the first name, planted to have the preview written through
   // it, and a file of someone else's at the second.
   WriteFile(folder_ / "victim", "victim");

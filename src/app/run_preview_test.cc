@@ -89,7 +89,7 @@ TEST_F(RunPreviewTest, NothingIsWrittenForATemplateThePipelineRefuses) {
   // Each of the pipeline's refusals is shown as it gives it; BuildPreview's
   // own tests check the texts.
   for (const std::string& page :
-       {std::string(), std::string("<#Foo#>"),
+       {std::string(), std::string("<#Foo#>"), std::string("\xD8\xB3 UTF-8"),
         std::string("<#End:Menu#><#Loop:Menu#>"), LoopCopiesPastTheLimit()}) {
     ResetFakePlatform();
     PutTemplate(page);

@@ -5,6 +5,7 @@
 #include "text/codepage.h"
 #include "pipeline/messages.h"
 #include "checks/missing_tags.h"
+#include "checks/other_encoding.h"
 #include "checks/unknown_tags.h"
 #include "preview/loop.h"
 #include "preview/sample_table.h"
@@ -30,6 +31,10 @@ PreviewOutcome StageFailure(PageFault fault, const LoopDescription* loop) {
 
 PreviewOutcome BuildPreview(PageText page) {
   if (page.empty()) return Failure(std::u16string(kCannotOpenMessage));
+  // Saved as UTF-8 or UTF-16, its text would be garbled beside the sample
+  // data whichever encoding the browser took.
+  if (SavedInAnotherEncoding(page))
+    return Failure(std::u16string(kOtherEncodingMessage));
 
   // None of the names in TagNameList or BlockNameList is a tag this tool
   // fills, so requiring any of them would stop every template that uses one

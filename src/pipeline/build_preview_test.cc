@@ -19,6 +19,15 @@ TEST(BuildPreviewTest, EmptyTemplateCannotBeOpened) {
   EXPECT_FALSE(outcome.preview);
 }
 
+TEST(BuildPreviewTest, TemplateInAnotherEncodingIsToldRightAfterTheEmptyCheck) {
+  // Even with an unknown tag in it: the encoding comes first.
+  const PreviewOutcome outcome =
+      BuildPreview("\xEF\xBB\xBF<#Foo#><p>\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85</p>");
+  EXPECT_EQ(outcome.message, kOtherEncodingMessage);
+  EXPECT_EQ(outcome.icon, MessageIcon::kError);
+  EXPECT_FALSE(outcome.preview);
+}
+
 TEST(BuildPreviewTest, TemplateWithoutTagsGetsOnlyThePanel) {
   const std::string page = "<html><body>\r\nplain\r\n</body></html>";
   const PreviewOutcome outcome = BuildPreview(page);

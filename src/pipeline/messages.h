@@ -11,6 +11,8 @@ inline constexpr std::u16string_view kMessageTitle = u"نتيجه";
 std::u16string NotFoundMessage(std::u16string_view file_name);
 
 inline constexpr std::u16string_view kCannotOpenMessage = u"فايل باز نشد";
+inline constexpr std::u16string_view kOtherEncodingMessage =
+    u"ذخيره نشده است Windows-1256 با كدگذاري Template.htm فايل";
 inline constexpr std::u16string_view kCreatedMessage =
     u"ساخته شد index.htm فايل";
 inline constexpr std::u16string_view kNotCreatedMessage =

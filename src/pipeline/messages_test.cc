@@ -20,6 +20,8 @@ TEST(MessagesTest, TextsAreExactlyTheSystemsOwnAndLieInTheCodePage) {
        u" را پيدا نكردم، اين فايل بايد در كنار من باشد!\u200f Template.htm "
        u"فايل "},
       {std::u16string(kCannotOpenMessage), u"فايل باز نشد"},
+      {std::u16string(kOtherEncodingMessage),
+       u"ذخيره نشده است Windows-1256 با كدگذاري Template.htm فايل"},
       {std::u16string(kCreatedMessage), u"ساخته شد index.htm فايل"},
       {std::u16string(kNotCreatedMessage), u"ساخته نشد index.htm فايل"},
       {std::u16string(kReadOnlyMessage), u"فقط خواندني است index.htm فايل"},

@@ -13,31 +13,8 @@
 namespace {
 
 constexpr uintmax_t kLimit = uintmax_t{256} << 20;
-const std::string kCreated = TerminalText(kCreatedMessage);
-const std::string kNotCreated = TerminalText(kNotCreatedMessage);
-const std::string kTemplateTooLarge = TerminalText(kTemplateTooLargeMessage);
-const std::string kPreviewTooLarge = TerminalText(kPreviewTooLargeMessage);
-const std::string kReadOnly = TerminalText(kReadOnlyMessage);
 
-class HostileInputTest : public RunPreviewTest {
- protected:
-  void SetUp() override {
-    RunPreviewTest::SetUp();
-    WriteFile(folder_ / "index.htm", kEarlier);
-  }
-
-  // The earlier preview is untouched and nothing else was left behind.
-  void ExpectEarlierPreviewKept() {
-    EXPECT_EQ(ReadFile(folder_ / "index.htm"), kEarlier);
-    EXPECT_EQ(FolderFiles(), AfterSuccess());
-  }
-
-  fs::perms PreviewPermissions() const {
-    return fs::status(folder_ / "index.htm").permissions();
-  }
-
-  static constexpr char kEarlier[] = "earlier preview";
-};
+class HostileInputTest : public EarlierPreviewTest {};
 
 }  // namespace
 
@@ -76,9 +53,11 @@ TEST_F(HostileInputTest, NoControlCharacterReachesTheTerminal) {
 TEST_F(HostileInputTest, SignalDuringTheWriteLeavesNoTemporaryFile) {
   const std::string page = RealisticTemplate(32 << 20);
   WriteFile(folder_ / "Template.htm", page);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    const RunResult result =
-        Run({.signal_while_writing = signal, .ends_normally = false});
+  // Those that ask it to end, and one that ends it outright.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    const RunResult result = Run(
+        {.while_writing = [signal](pid_t pid, auto&) { kill(pid, signal); },
+         .ends_normally = false});
     ASSERT_TRUE(WIFSIGNALED(result.status)) << "signal " << signal;
     EXPECT_EQ(WTERMSIG(result.status), signal) << "ended by that signal";
     ExpectEarlierPreviewKept();

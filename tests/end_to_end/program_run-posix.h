@@ -5,9 +5,7 @@
 #pragma once
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -17,6 +15,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -45,7 +44,9 @@ struct RunOptions {
   std::optional<rlim_t> file_size_limit{};
   enum class Output { kFile, kClosed, kReaderGone };
   Output output = Output::kFile;  // what standard output is
-  int signal_while_writing = 0;   // sent as soon as a temporary file appears
+  // Called once with the new preview's file (a link in /proc to it) as soon
+  // as the program has it open.
+  std::function<void(pid_t pid, const fs::path& file)> while_writing{};
   // Ends by itself, with the status every outcome has; otherwise how it
   // ended is the caller's to check.
   bool ends_normally = true;
@@ -62,11 +63,6 @@ class RunPreviewTest : public ProgramFolderTest {
     const std::string program =
         (options.program.empty() ? folder_ / "template-preview" : options.program)
             .string();
-    int watch = -1;
-    if (options.signal_while_writing != 0) {
-      watch = inotify_init1(IN_CLOEXEC);
-      EXPECT_GE(inotify_add_watch(watch, folder_.c_str(), IN_CREATE), 0);
-    }
     int reader_gone[2] = {-1, -1};
     if (options.output == RunOptions::Output::kReaderGone) {
       EXPECT_EQ(pipe(reader_gone), 0);
@@ -110,10 +106,7 @@ class RunPreviewTest : public ProgramFolderTest {
       close(reader_gone[0]);
       close(reader_gone[1]);
     }
-    if (watch != -1) {
-      SignalWhenTemporaryAppears(watch, pid, options.signal_while_writing);
-      close(watch);
-    }
+    if (options.while_writing) WhileWriting(pid, options.while_writing);
 
     RunResult result;
     rusage usage = {};
@@ -141,21 +134,31 @@ class RunPreviewTest : public ProgramFolderTest {
   }
 
  private:
-  static void SignalWhenTemporaryAppears(int watch, pid_t pid, int signal) {
-    alignas(inotify_event) char events[4096];
-    pollfd ready = {watch, POLLIN, 0};
-    while (poll(&ready, 1, 60000) == 1) {
-      const ssize_t n = read(watch, events, sizeof events);
-      for (ssize_t at = 0; at < n;) {
-        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
-        if (event->len > 0 && std::string_view(event->name).ends_with(".tmp")) {
-          kill(pid, signal);
+  // Calls `call` as soon as the program has its new preview open: a file of
+  // the program's folder that has no name yet ("#... (deleted)") or is
+  // named as a temporary file.
+  void WhileWriting(
+      pid_t pid,
+      const std::function<void(pid_t, const fs::path&)>& call) const {
+    const fs::path open_files = "/proc/" + std::to_string(pid) + "/fd";
+    const std::string folder = folder_.string() + "/";
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < deadline) {
+      std::error_code gone;
+      for (const auto& fd : fs::directory_iterator(open_files, gone)) {
+        std::error_code closed;
+        const std::string file = fs::read_symlink(fd.path(), closed).string();
+        if (!closed && file.starts_with(folder) &&
+            (file.ends_with(" (deleted)") || file.ends_with(".tmp"))) {
+          call(pid, fd.path());
           return;
         }
-        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       }
+      if (gone) break;
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
-    ADD_FAILURE() << "no temporary file appeared";
+    ADD_FAILURE() << "the program wrote no preview that could be seen";
   }
 };
 
@@ -177,5 +180,34 @@ class FakeZenityTest : public RunPreviewTest {
             "DISPLAY=:99"};
   }
   std::string ZenityArgs() const { return ReadFile(root_ / "zenity-args"); }
+};
+
+// The messages as the program prints them.
+inline const std::string kCreated = TerminalText(kCreatedMessage);
+inline const std::string kNotCreated = TerminalText(kNotCreatedMessage);
+inline const std::string kReadOnly = TerminalText(kReadOnlyMessage);
+inline const std::string kTemplateTooLarge =
+    TerminalText(kTemplateTooLargeMessage);
+inline const std::string kPreviewTooLarge = TerminalText(kPreviewTooLargeMessage);
+
+// An earlier preview beside the program, which a run that writes nothing
+// must leave whole, with no stray file beside it.
+class EarlierPreviewTest : public RunPreviewTest {
+ protected:
+  void SetUp() override {
+    RunPreviewTest::SetUp();
+    WriteFile(folder_ / "index.htm", kEarlier);
+  }
+
+  void ExpectEarlierPreviewKept() {
+    EXPECT_EQ(ReadFile(folder_ / "index.htm"), kEarlier);
+    EXPECT_EQ(FolderFiles(), AfterSuccess());
+  }
+
+  fs::perms PreviewPermissions() const {
+    return fs::status(folder_ / "index.htm").permissions();
+  }
+
+  static constexpr char kEarlier[] = "earlier preview";
 };
 

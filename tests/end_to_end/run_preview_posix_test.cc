@@ -17,13 +17,6 @@
 #include "program_run-posix.h"
 #include "realistic_template.h"
 
-namespace {
-
-const std::string kCreated = TerminalText(kCreatedMessage);
-const std::string kNotCreated = TerminalText(kNotCreatedMessage);
-
-}  // namespace
-
 TEST_F(RunPreviewTest, TemplateIsLookedForBesideTheProgramOnly) {
   WriteFile(elsewhere_ / "Template.htm", "<p>x</p>");
   const RunResult result = Run();

@@ -11,6 +11,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "message_box_probe-win32.h"
 #include "pipeline/messages.h"
@@ -199,4 +200,61 @@ TEST_F(EarlierPreviewTest, BoxOfTheLongestReportFitsTheScreen) {
       << screen.right - screen.left << "x" << screen.bottom - screen.top;
   EXPECT_TRUE(Inside(box.ok_button, screen)) << "the OK button is off the screen";
   ExpectEarlierPreviewKept();
+}
+
+TEST_F(EarlierPreviewTest, TemplateInAnotherEncodingIsRefused) {
+  // UTF-8, as Notepad saves it today.
+  WriteFile(folder_ / "Template.htm", "\xEF\xBB\xBF<p>\xD8\xB3\xD9\x84</p>");
+  RunExpecting(kOtherEncodingMessage, SeenIcon::kError);
+  ExpectEarlierPreviewKept();
+}
+
+TEST_F(EarlierPreviewTest, ABriefLockOnThePreviewIsWaitedOut) {
+  // Another program (a virus scanner, a sync client) reads index.htm for
+  // about a second and lets others only read it meanwhile.
+  const std::wstring index = (folder_ / "index.htm").wstring();
+  const HANDLE held = CreateFileW(index.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread reader([held] {
+    Sleep(1000);
+    CloseHandle(held);
+  });
+  WriteFile(folder_ / "Template.htm", kPage);
+  RunExpecting(kCreatedMessage, SeenIcon::kInformation);
+  reader.join();
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), PreviewOfTemplateWithEveryHighByte());
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
+}
+
+TEST_F(EarlierPreviewTest, ReplacingAHiddenPreviewKeepsItHidden) {
+  // Windows documents that ReplaceFileW keeps the replaced file's
+  // attributes, ACL and streams. Wine's moves the new file over the old one
+  // and keeps none of them, so there only the replace itself shows.
+  const std::wstring index = (folder_ / "index.htm").wstring();
+  ASSERT_TRUE(SetFileAttributesW(index.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  WriteFile(folder_ / "Template.htm", kPage);
+  RunExpecting(kCreatedMessage, SeenIcon::kInformation);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"), PreviewOfTemplateWithEveryHighByte());
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
+  const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"),
+                                   "wine_get_version") != nullptr;
+  if (!wine) {
+    EXPECT_NE(GetFileAttributesW(index.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  }
+  SetFileAttributesW(index.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(EarlierPreviewTest, WhatAKilledRunLeftIsRemovedByTheNext) {
+  // No process has an odd id; this test's own still runs.
+  const std::string left = "index.htm.4294967293-0.tmp";
+  const std::string running =
+      "index.htm." + std::to_string(GetCurrentProcessId()) + "-0.tmp";
+  WriteFile(folder_ / left, "part of a preview");
+  WriteFile(folder_ / running, "part of a preview");
+  WriteFile(folder_ / "Template.htm", kPage);
+  RunExpecting(kCreatedMessage, SeenIcon::kInformation);
+  EXPECT_FALSE(fs::exists(folder_ / left));
+  EXPECT_TRUE(fs::remove(folder_ / running));
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
 }

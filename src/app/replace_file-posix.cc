@@ -1,0 +1,200 @@
+// Linux and other POSIX systems: putting a new preview in the place of
+// index.htm, whole or not at all, with what the user set on the earlier one.
+//
+// The preview is written to a new file in the folder of the file it
+// replaces, flushed to disk, given the earlier file's owner, mode and
+// extended attributes, and only then renamed over it. Where the file system
+// can (Linux's O_TMPFILE), the new file has no name until it is complete,
+// so that nothing is left behind whatever ends the run; elsewhere it has a
+// temporary name from the start, which a later run removes if this one is
+// killed outright.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "app/ending_signals-posix.h"
+#include "app/platform.h"
+#include "app/retry_eintr-posix.h"
+#include "app/temporary_name.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kAttempts = 100;
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = RetryOnInterrupt(
+        [&] { return ::write(fd, bytes.data(), bytes.size()); });
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// Where a preview written to `path` goes: through symbolic links to the
+// file they end at, which need not exist yet, so that a link named
+// index.htm (into a web folder, say) stays a link. nullopt for a loop.
+std::optional<fs::path> FollowLinks(fs::path path) {
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+      return path;
+    std::error_code error;
+    const fs::path target = fs::read_symlink(path, error);
+    if (error) return std::nullopt;
+    path = path.parent_path() / target;  // an absolute target replaces it all
+  }
+  return std::nullopt;
+}
+
+// Removes what earlier runs that were killed outright (SIGKILL, a power
+// cut) left beside `target`: regular files of this user named as this
+// program names its temporary files, whose process no longer runs. Nothing
+// else is touched.
+void RemoveStaleTemporaries(const fs::path& target) {
+  DIR* folder = ::opendir(target.parent_path().c_str());
+  if (!folder) return;
+  const std::string file = target.filename().string();
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::optional<uint32_t> owner =
+        TemporaryNameOwner(entry->d_name, file);
+    if (!owner || *owner > uint32_t{INT32_MAX}) continue;
+    if (::kill(static_cast<pid_t>(*owner), 0) == 0 || errno != ESRCH) continue;
+    struct stat info;
+    if (::fstatat(::dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) ==
+            0 &&
+        S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
+      ::unlinkat(::dirfd(folder), entry->d_name, 0);
+  }
+  ::closedir(folder);
+}
+
+// Gives the new file what the user set on the earlier one: its owner and
+// group as far as this user may set them, its mode, and its extended
+// attributes, which carry its ACL. Without an earlier file it gets what any
+// new file gets: 0666 less the umask. Until then only its owner may read it.
+bool TakeOverSettings(int fd, const fs::path& target, const struct stat* earlier) {
+  if (!earlier) {
+    const mode_t umask = ::umask(0);
+    ::umask(umask);
+    return ::fchmod(fd, 0666 & ~umask) == 0;
+  }
+  if (::fchown(fd, earlier->st_uid, earlier->st_gid) != 0)
+    (void)::fchown(fd, static_cast<uid_t>(-1), earlier->st_gid);
+  if (::fchmod(fd, earlier->st_mode & 07777) != 0) return false;
+  // What this file system or user cannot set is left unset rather than
+  // costing the preview.
+  std::string names(1024, '\0');
+  ssize_t size;
+  while ((size = ::llistxattr(target.c_str(), names.data(), names.size())) < 0 &&
+         errno == ERANGE)
+    names.resize(names.size() * 2);
+  names.resize(size > 0 ? static_cast<size_t>(size) : 0);
+  for (size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
+    const char* name = names.c_str() + at;
+    const ssize_t length = ::lgetxattr(target.c_str(), name, nullptr, 0);
+    if (length < 0) continue;
+    std::string value(static_cast<size_t>(length), '\0');
+    const ssize_t got =
+        ::lgetxattr(target.c_str(), name, value.data(), value.size());
+    if (got >= 0) (void)::fsetxattr(fd, name, value.data(), got, 0);
+  }
+  return true;
+}
+
+// The new file, open for writing; `name` is empty while it has none.
+struct NewFile {
+  int fd = -1;
+  std::string name;
+};
+
+// Gives a new file of `folder` a temporary name there, exclusively: a name
+// already taken (by a link planted there, too) is passed over, never
+// written through. With `fd` given, links that unnamed file; otherwise
+// creates an empty one.
+bool NameTemporary(const fs::path& folder, const std::string& file,
+                   NewFile& made) {
+  const std::string proc_path = "/proc/self/fd/" + std::to_string(made.fd);
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    const std::string name =
+        (folder / TemporaryName(file, static_cast<uint32_t>(::getpid()),
+                                attempt))
+            .string();
+    const HeldEndingSignals held;
+    const bool linked =
+        made.fd == -1
+            ? (made.fd = RetryOnInterrupt([&] {
+                 return ::open(name.c_str(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+               })) != -1
+            : ::linkat(AT_FDCWD, proc_path.c_str(), AT_FDCWD, name.c_str(),
+                       AT_SYMLINK_FOLLOW) == 0;
+    if (linked) {
+      made.name = name;
+      SetTemporaryFile(made.name.c_str());
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+// Writes `bytes` to a new file in the folder of `target`, with the earlier
+// file's settings, and makes it `target`.
+bool WriteNewFile(const fs::path& target, const struct stat* earlier,
+                  std::string_view bytes) {
+  const fs::path folder = target.parent_path();
+  const std::string file = target.filename().string();
+  NewFile made;
+#ifdef O_TMPFILE
+  made.fd = RetryOnInterrupt([&] {
+    return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  });
+#endif
+  const bool unnamed = made.fd != -1;
+  if (!unnamed && !NameTemporary(folder, file, made)) return false;
+
+  // The data is on disk before it has the name: a crash after the rename
+  // must not leave index.htm empty or cut short.
+  bool ok = TakeOverSettings(made.fd, target, earlier) &&
+            WriteAll(made.fd, bytes) && ::fsync(made.fd) == 0;
+  if (ok && unnamed) ok = NameTemporary(folder, file, made);
+  ok = ::close(made.fd) == 0 && ok;
+  if (made.name.empty()) return false;
+  const HeldEndingSignals held;
+  // The rename makes the switch atomic: a reader sees either file whole.
+  ok = ok && ::rename(made.name.c_str(), target.c_str()) == 0;
+  if (!ok) ::unlink(made.name.c_str());
+  SetTemporaryFile(nullptr);
+  return ok;
+}
+
+}  // namespace
+
+WriteStatus ReplaceFileContents(const fs::path& path, std::string_view bytes) {
+  const std::optional<fs::path> target = FollowLinks(path);
+  if (!target) return WriteStatus::kFailed;
+  // A read-only earlier file is the user's way of keeping it.
+  struct stat earlier;
+  const bool replaces = ::stat(target->c_str(), &earlier) == 0;
+  // Nor is a folder of that name (or one a link points to) the user's
+  // preview to replace.
+  if (replaces && !S_ISREG(earlier.st_mode)) return WriteStatus::kFailed;
+  if (replaces && (earlier.st_mode & S_IWUSR) == 0) return WriteStatus::kReadOnly;
+
+  RemoveStaleTemporaries(*target);
+  // A file-size limit then makes the write fail instead of ending the run.
+  ::signal(SIGXFSZ, SIG_IGN);
+  const CaughtEndingSignals caught;
+  return WriteNewFile(*target, replaces ? &earlier : nullptr, bytes)
+             ? WriteStatus::kWritten
+             : WriteStatus::kFailed;
+}
