@@ -49,14 +49,25 @@ struct FileStamp {
   uint64_t size = 0;
   int64_t modified = 0;  // in the system's own units
   int64_t changed = 0;   // the status change time, where there is one
-  bool operator==(const FileStamp&) const = default;
+  // Modified less than kSettleTime ago, by the system's clock.
+  bool just_modified = false;
+  bool operator==(const FileStamp& other) const {
+    return size == other.size && modified == other.modified &&
+           changed == other.changed;
+  }
 };
+
+// How long a file must have stayed as it is to be taken as saved.
+inline constexpr std::chrono::milliseconds kSettleTime{100};
 
 // An editor that saves a template in place empties it and writes it anew,
 // so a read at that moment gets part of it. Reads the whole file with
 // `read_whole(size)` (from its start, each time) until the stamp taken
-// before a read is the same after it, waiting a little longer between
-// tries; kFailed when it keeps changing or `stamp()` gives nothing.
+// before a read is the same after it, and, for a file modified a moment
+// ago, still the same a moment later: an editor that stalls half-way
+// through a save looks unchanged for the length of a read. Waits a little
+// longer between tries; kFailed when it keeps changing or `stamp()` gives
+// nothing.
 template <typename Stamp, typename ReadWhole>
 ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
   constexpr int kTries = 4;
@@ -70,8 +81,13 @@ ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
     if (!before) break;
     ReadResult read = read_whole(before->size);
     if (read.status != ReadStatus::kRead) return read;
-    if (stamp() == before) return read;
+    const std::optional<FileStamp> after = stamp();
+    if (after != before) continue;
+    if (after->just_modified) {
+      std::this_thread::sleep_for(kSettleTime);
+      if (stamp() != before) continue;
+    }
+    return read;
   }
   return {ReadStatus::kFailed, {}};
 }
-

@@ -72,16 +72,22 @@ TEST(ReadUnchangedTest, AFileThatChangedWhileReadIsReadAgain) {
   // The first read overlaps an editor's save: the file's stamp before it
   // and after it differ. The second finds it settled.
   const FileStamp saving{4, 1, 1}, saved{9, 2, 2};
-  std::vector<FileStamp> stamps = {saving, saved, saved, saved};
-  size_t next = 0;
-  std::vector<uint64_t> sizes_read;
-  const ReadResult read = ReadUnchanged(
-      [&]() -> std::optional<FileStamp> { return stamps.at(next++); },
-      [&](uint64_t size) {
-        sizes_read.push_back(size);
-        return ReadResult{ReadStatus::kRead, size == 4 ? "part" : "the whole"};
-      });
-  EXPECT_EQ(read.status, ReadStatus::kRead);
-  EXPECT_EQ(read.bytes, "the whole");
-  EXPECT_EQ(sizes_read, (std::vector<uint64_t>{4, 9}));
+  for (const std::vector<FileStamp>& stamps :
+       {std::vector<FileStamp>{saving, saved, saved, saved},
+        // Or it looks unchanged over the read, but was modified a moment
+        // ago and is not the same a moment later: an editor stalled.
+        std::vector<FileStamp>{{4, 1, 1, true}, {4, 1, 1, true}, saved, saved,
+                               saved}}) {
+    size_t next = 0;
+    std::vector<uint64_t> sizes_read;
+    const ReadResult read = ReadUnchanged(
+        [&]() -> std::optional<FileStamp> { return stamps.at(next++); },
+        [&](uint64_t size) {
+          sizes_read.push_back(size);
+          return ReadResult{ReadStatus::kRead, size == 4 ? "part" : "the whole"};
+        });
+    EXPECT_EQ(read.status, ReadStatus::kRead);
+    EXPECT_EQ(read.bytes, "the whole");
+    EXPECT_EQ(sizes_read, (std::vector<uint64_t>{4, 9}));
+  }
 }

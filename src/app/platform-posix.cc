@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "app/bounded_read.h"
@@ -12,12 +13,20 @@
 
 namespace {
 
+int64_t Nanoseconds(const timespec& time) {
+  return time.tv_sec * int64_t{1'000'000'000} + time.tv_nsec;
+}
+
 std::optional<FileStamp> StampOf(int fd) {
   struct stat info;
-  if (::fstat(fd, &info) != 0) return std::nullopt;
-  return FileStamp{static_cast<uint64_t>(info.st_size),
-                   info.st_mtim.tv_sec * 1'000'000'000 + info.st_mtim.tv_nsec,
-                   info.st_ctim.tv_sec * 1'000'000'000 + info.st_ctim.tv_nsec};
+  timespec now;
+  if (::fstat(fd, &info) != 0 || ::clock_gettime(CLOCK_REALTIME, &now) != 0)
+    return std::nullopt;
+  const int64_t modified = Nanoseconds(info.st_mtim);
+  return FileStamp{static_cast<uint64_t>(info.st_size), modified,
+                   Nanoseconds(info.st_ctim),
+                   Nanoseconds(now) - modified <
+                       std::chrono::nanoseconds(kSettleTime).count()};
 }
 
 ReadResult ReadOpenFile(int fd, size_t max_bytes) {

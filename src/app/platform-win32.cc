@@ -13,16 +13,22 @@
 
 namespace {
 
+int64_t HundredsOfNanoseconds(const FILETIME& time) {
+  return static_cast<int64_t>(
+      (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
 std::optional<FileStamp> StampOf(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
-  const auto join = [](DWORD high, DWORD low) {
-    return (static_cast<uint64_t>(high) << 32) | low;
-  };
-  return FileStamp{join(info.nFileSizeHigh, info.nFileSizeLow),
-                   static_cast<int64_t>(join(info.ftLastWriteTime.dwHighDateTime,
-                                             info.ftLastWriteTime.dwLowDateTime)),
-                   0};
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const int64_t modified = HundredsOfNanoseconds(info.ftLastWriteTime);
+  return FileStamp{
+      (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+      modified, 0,
+      HundredsOfNanoseconds(now) - modified <
+          std::chrono::nanoseconds(kSettleTime).count() / 100};
 }
 
 ReadResult ReadOpenFile(HANDLE file, size_t max_bytes) {
