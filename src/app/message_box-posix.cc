@@ -25,13 +25,14 @@ bool HasGraphicalSession() {
 }
 
 // Runs zenity with the text as a single argument, without a shell and with
-// markup off, so nothing a template put into the text is interpreted. Its
+// markup off, so nothing a template put into the text is interpreted; each
+// of its lines marked to be laid out left to right (DialogText). Its
 // own warnings (GTK's, mostly) are not ours to show: its standard error goes
 // nowhere. Returns false when no dialog could be shown.
 bool ShowWithZenity(std::u16string_view text, std::u16string_view title,
                     MessageIcon icon) {
   std::string kind = icon == MessageIcon::kError ? "--error" : "--info";
-  std::string title_arg = "--title=" + DialogText(title);
+  std::string title_arg = "--title=" + Utf8(title);
   std::string no_markup = "--no-markup";
   std::string text_arg = "--text=" + DialogText(text);
   std::string program = "zenity";

@@ -3,6 +3,11 @@
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+// The texts are ordered for a left-to-right box, which GTK and terminals
+// with bidirectional support would lay out right to left wherever a line
+// begins with a Persian letter; this mark at its start keeps it left to
+// right, and is invisible everywhere else.
+constexpr char32_t kLeftToRightMark = 0x200E;
 
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
@@ -37,6 +42,7 @@ char32_t Next(std::u16string_view text, size_t& i) {
 std::string TerminalText(std::u16string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size();) {
+    if (out.empty() || out.back() == '\n') AppendUtf8(out, kLeftToRightMark);
     if (text.substr(i, 2) == u"\r\n") {
       out += '\n';
       i += 2;
@@ -52,9 +58,20 @@ std::string TerminalText(std::u16string_view text) {
 
 std::string DialogText(std::u16string_view text) {
   std::string out;
+  bool line_starts = true;
   for (size_t i = 0; i < text.size();) {
+    if (line_starts) AppendUtf8(out, kLeftToRightMark);
     const char32_t c = Next(text, i);
     AppendUtf8(out, c == 0 ? kReplacement : c);
+    // What GTK takes for the end of a paragraph; "\r\n" is one.
+    const bool lone_return = c == '\r' && (i == text.size() || text[i] != '\n');
+    line_starts = c == '\n' || c == 0x2029 || lone_return;
   }
+  return out;
+}
+
+std::string Utf8(std::u16string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size();) AppendUtf8(out, Next(text, i));
   return out;
 }

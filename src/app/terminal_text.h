@@ -1,6 +1,8 @@
 // The message box's text as UTF-8, for the two places that show it on POSIX
 // systems. The text may quote any byte of a template, so each keeps out what
-// that place would take as something other than text.
+// that place would take as something other than text. Every line of either
+// begins with U+200E LEFT-TO-RIGHT MARK, so that it is laid out left to
+// right, as the Windows box is and as its runs are ordered for.
 #pragma once
 
 #include <string>
@@ -14,3 +16,6 @@ std::string TerminalText(std::u16string_view text);
 
 // For a dialog program's argument: NUL, which would end it, becomes U+FFFD.
 std::string DialogText(std::u16string_view text);
+
+// The text as UTF-8, as it is (an unpaired surrogate becomes U+FFFD).
+std::string Utf8(std::u16string_view text);

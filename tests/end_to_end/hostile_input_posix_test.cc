@@ -45,8 +45,8 @@ TEST_F(HostileInputTest, NoControlCharacterReachesTheTerminal) {
             "<#\x1b[2K\r" + Encoded(u"ساخته شد index.htm فايل") + "\x1b[0m#>");
   const RunResult result = Run();
   EXPECT_EQ(result.err,
-            "تگ(هاي) ناشناخته:\u200f\n\n"
-            "<#\uFFFD[2K\uFFFDساخته شد index.htm فايل\uFFFD[0m#>\n");
+            "\u200eتگ(هاي) ناشناخته:\u200f\n\u200e\n"
+            "\u200e<#\uFFFD[2K\uFFFDساخته شد index.htm فايل\uFFFD[0m#>\n");
   ExpectEarlierPreviewKept();
 }
 

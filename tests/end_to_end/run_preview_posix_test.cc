@@ -79,9 +79,12 @@ TEST_F(FakeZenityTest, SuccessIsShownInADialog) {
   InstallFakeZenity(0);
   WriteFile(folder_ / "Template.htm", "<p>x</p>");
   const RunResult result = Run({.env = Env()});
+  // Every line given to the dialog starts with U+200E, which keeps GTK
+  // from laying it out right to left, so that it reads "file index.htm was
+  // made", not "was made index.htm file".
   EXPECT_EQ(ZenityArgs(),
             "--info\n--title=نتيجه\n--no-markup\n"
-            "--text=ساخته شد index.htm فايل\n");
+            "--text=\u200eساخته شد index.htm فايل\n");
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err, "") << "zenity's own warnings stay hidden";
 }
@@ -95,8 +98,8 @@ TEST_F(FakeZenityTest, TemplateTextReachesTheDialogUninterpreted) {
   const RunResult result = Run({.env = Env()});
   EXPECT_EQ(ZenityArgs(),
             "--error\n--title=نتيجه\n--no-markup\n"
-            "--text=تگ(هاي) ناشناخته:\u200f\r\n\r\n"
-            "<#$(touch pwned)<b>`id`;&amp;\uFFFD#>\r\n\n");
+            "--text=\u200eتگ(هاي) ناشناخته:\u200f\r\n\u200e\r\n"
+            "\u200e<#$(touch pwned)<b>`id`;&amp;\uFFFD#>\r\n\n");
   EXPECT_FALSE(fs::exists(elsewhere_ / "pwned"));
   EXPECT_FALSE(fs::exists(folder_ / "pwned"));
   EXPECT_EQ(result.err, "");
