@@ -1,5 +1,10 @@
 #include "checks/unknown_tags.h"
 
+#include <algorithm>
+#include <cassert>
+#include <unordered_set>
+#include <vector>
+
 #include "text/codepage.h"
 
 namespace {
@@ -8,13 +13,36 @@ constexpr std::string_view kOpen = "<#";
 constexpr std::string_view kClose = "#>";
 constexpr size_t npos = std::string_view::npos;
 
-void AppendLine(std::u16string& report, std::string_view tag) {
-  if (tag.size() > kMaxReportedTagLength) {
-    report += DecodeWindows1256(tag.substr(0, kMaxReportedTagLength));
-    report += u'\u2026';
-  } else {
-    report += DecodeWindows1256(tag);
+// A report line as shown: the tag's first kMaxReportedTagLength bytes, and
+// whether it went on (then "…" follows them).
+struct ShownTag {
+  std::string_view text;
+  bool cut = false;
+};
+
+// Past this many distinct lines, a line not among them is counted as new
+// without being kept: a page of millions of distinct tags is nobody's
+// template, and keeping them all could take more memory than the page.
+constexpr size_t kMaxKeptLines = size_t{1} << 18;
+
+// Remembers the lines already met, to tell each distinct line once.
+class DistinctLines {
+ public:
+  // True the first time a line is offered.
+  bool IsNew(const ShownTag& tag) {
+    std::unordered_set<std::string_view>& seen = tag.cut ? cut_ : whole_;
+    if (seen.contains(tag.text)) return false;
+    if (cut_.size() + whole_.size() < kMaxKeptLines) seen.insert(tag.text);
+    return true;
   }
+
+ private:
+  std::unordered_set<std::string_view> whole_, cut_;
+};
+
+void AppendLine(std::u16string& report, const ShownTag& tag) {
+  report += DecodeWindows1256(tag.text);
+  if (tag.cut) report += u'\u2026';
   report += u"\r\n";
 }
 
@@ -30,28 +58,33 @@ std::u16string CountLine(size_t left_out) {
 }  // namespace
 
 std::u16string FindUnknownTags(std::string_view page) {
-  std::u16string report;
-  size_t reported = 0;
-  size_t left_out = 0;
+  std::vector<ShownTag> in_page_order;  // the first lines, duplicates kept
+  std::vector<ShownTag> distinct;       // the first distinct lines
+  DistinctLines seen;
+  size_t lines = 0;
+  size_t distinct_lines = 0;
   // The first "#>" at or after the current opening. Openings only move
   // forward, so this is searched again only once it falls behind them, which
   // keeps the scan linear however many openings share one close.
-  size_t close = 0;
-  bool close_known = false;
-
+  size_t close = page.find(kClose);
   for (size_t p = page.find(kOpen); p != npos; p = page.find(kOpen, p + 2)) {
-    if (reported == kMaxReportedTags) {
-      ++left_out;
-      continue;
-    }
-    if (!close_known || (close != npos && close < p)) {
-      close = page.find(kClose, p);
-      close_known = true;
-    }
+    if (close != npos && close < p) close = page.find(kClose, p);
+    assert(close == npos || close >= p);
     const size_t end = close == npos ? page.size() : close + kClose.size();
-    AppendLine(report, page.substr(p, end - p));
-    ++reported;
+    const ShownTag tag{page.substr(p, std::min(end - p, kMaxReportedTagLength)),
+                       end - p > kMaxReportedTagLength};
+    if (++lines <= kMaxReportedTags + 1) in_page_order.push_back(tag);
+    if (!seen.IsNew(tag)) continue;
+    if (++distinct_lines <= kMaxReportedTags) distinct.push_back(tag);
   }
-  if (left_out > 0) report += CountLine(left_out);
+
+  std::u16string report;
+  if (lines <= kMaxReportedTags) {
+    for (const ShownTag& tag : in_page_order) AppendLine(report, tag);
+    return report;
+  }
+  for (const ShownTag& tag : distinct) AppendLine(report, tag);
+  if (distinct_lines > kMaxReportedTags)
+    report += CountLine(distinct_lines - kMaxReportedTags);
   return report;
 }

@@ -9,8 +9,12 @@
 // written through the first "#>" at or behind its "<", then "\r\n". An
 // opening with no "#>" behind it runs to the end of the page. To keep the
 // report readable on any input, a line longer than kMaxReportedTagLength is
-// cut there and ends in "…", and after kMaxReportedTags lines one more line
-// counts the tags left out. Empty when no "<#" is left.
+// cut there and ends in "…". A report of more than kMaxReportedTags lines
+// would not fit the screen; it shows instead each distinct line once, as
+// shown after the cut, in order of first appearance, at most
+// kMaxReportedTags of them, then one more line counting the distinct lines
+// left out, so that a tag misspelt many times hides no other. Empty when no
+// "<#" is left.
 std::u16string FindUnknownTags(std::string_view page);
 
 inline constexpr size_t kMaxReportedTagLength = 40;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "text/codepage.h"
 
 TEST(FindUnknownTagsTest, ReportsEveryLeftoverInPageOrder) {
@@ -44,22 +47,63 @@ TEST(FindUnknownTagsTest, LongTagIsCutWithEllipsis) {
             unclosed.substr(0, 40) + u"\u2026\r\n");
 }
 
-TEST(FindUnknownTagsTest, ReportStopsAfterTwentyFiveTagsAndCountsTheRest) {
+TEST(FindUnknownTagsTest, TwentyFiveLinesAreReportedAsTheyStand) {
+  // Every leftover tag in page order, duplicates included.
   std::string page;
-  for (int i = 0; i < 25; ++i) page += "<#T#>";
   std::u16string expected;
-  for (int i = 0; i < 25; ++i) expected += u"<#T#>\r\n";
+  for (int i = 0; i < 25; ++i) {
+    const std::string tag = i % 3 == 0 ? "<#Twice#>" : "<#T" + std::to_string(i) + "#>";
+    page += tag;
+    expected += DecodeWindows1256(tag) + u"\r\n";
+  }
   EXPECT_EQ(FindUnknownTags(page), expected);
+}
 
-  page += "<#U#><#V#><#W#>";
-  EXPECT_EQ(FindUnknownTags(page), expected + u"و 3 مورد ديگر\r\n");
+TEST(FindUnknownTagsTest, LongerReportsShowEachDistinctLineOnce) {
+  // A tag misspelt 22 times must not hide the others: 26 lines show as
+  // the four distinct ones, in order of first appearance.
+  std::string page = "<#B#>";
+  for (int i = 0; i < 22; ++i) page += "<#Typo#>";
+  page += "<#C#><#B#><#D#>";
+  EXPECT_EQ(FindUnknownTags(page), u"<#B#>\r\n<#Typo#>\r\n<#C#>\r\n<#D#>\r\n");
+
+  // Past 25 distinct lines, the rest are counted, each once.
+  std::u16string expected;
+  page.clear();
+  for (int i = 1; i <= 30; ++i) {
+    const std::string tag = "<#T" + std::to_string(i) + "#>";
+    page += tag + tag;
+    if (i <= 25) expected += DecodeWindows1256(tag) + u"\r\n";
+  }
+  EXPECT_EQ(FindUnknownTags(page), expected + u"و 5 مورد ديگر\r\n");
+}
+
+TEST(FindUnknownTagsTest, LinesAreAlikeAsShownAfterTheCut) {
+  // Two tags that differ only past the cut show as one line.
+  const std::string forty = "<#" + std::string(38, 'x');
+  std::string page;
+  for (int i = 0; i < 13; ++i) page += forty + "Ab#>" + forty + "Cd#>";
+  EXPECT_EQ(FindUnknownTags(page), DecodeWindows1256(forty) + u"\u2026\r\n");
+
+  // Unclosed openings each run to the end of the page: the ten longest show
+  // alike, cut; the one of exactly forty characters has the same text but
+  // is whole, and is a line of its own.
+  page.clear();
+  for (int i = 0; i < 30; ++i) page += "<#";
+  std::u16string expected = DecodeWindows1256(page.substr(0, 40)) + u"\u2026\r\n";
+  for (size_t length = 40; length >= 2; length -= 2)
+    expected += DecodeWindows1256(page.substr(0, length)) + u"\r\n";
+  EXPECT_EQ(FindUnknownTags(page), expected);
 }
 
 TEST(FindUnknownTagsTest, ManyOpeningsBeforeOneCloseStayBounded) {
+  // Each opening runs to the one close: all but the last twenty show as
+  // the same cut line.
   std::string page;
   for (int i = 0; i < 100000; ++i) page += "<#";
   page += "#>";
   const std::u16string report = FindUnknownTags(page);
-  EXPECT_LT(report.size(), 25u * 43u + 40u);
-  EXPECT_TRUE(report.ends_with(u"<#\u2026\r\nو 99975 مورد ديگر\r\n"));
+  EXPECT_TRUE(report.starts_with(u"<#<#<#")) << report.size();
+  EXPECT_EQ(std::count(report.begin(), report.end(), u'\n'), 20);
+  EXPECT_EQ(report.find(u"مورد"), std::u16string::npos);
 }

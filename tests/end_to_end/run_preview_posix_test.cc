@@ -201,17 +201,27 @@ TEST_F(RunPreviewTest, LargeTemplateOf64MegabytesIsPreviewedWhole) {
 
 TEST_F(RunPreviewTest, MegabytesOfOpeningsGiveAShortReport) {
   // 2^21 openings and not one close: every tag runs to the end of the page.
+  // Then as many distinct tags, each a line of its own: the report is as
+  // short, and what the program keeps to tell them apart stays bounded.
   constexpr size_t kOpenings = size_t{1} << 21;
-  std::string page;
-  page.reserve(2 * kOpenings);
-  for (size_t i = 0; i < kOpenings; ++i) page += "<#";
-  WriteFile(folder_ / "Template.htm", page);
+  std::string openings, distinct;
+  for (size_t i = 0; i < kOpenings; ++i) {
+    openings += "<#";
+    distinct += "<#" + std::to_string(i) + "#>";
+  }
   WriteFile(folder_ / "index.htm", "earlier");
-  const RunResult result = Run();
-  EXPECT_LT(result.err.size(), 16u * 1024) << "the report stays short";
-  EXPECT_TRUE(result.err.starts_with(TerminalText(kUnknownTagsHeader)))
-      << result.err.substr(0, 200);
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
-  EXPECT_EQ(FolderFiles(), AfterSuccess());
+  for (const std::string* page : {&openings, &distinct}) {
+    WriteFile(folder_ / "Template.htm", *page);
+    const RunResult result = Run();
+    EXPECT_LT(result.err.size(), 16u * 1024) << "the report stays short";
+    EXPECT_TRUE(result.err.starts_with(TerminalText(kUnknownTagsHeader)))
+        << result.err.substr(0, 200);
+    EXPECT_LT(result.peak_kb, 3 * static_cast<long>(page->size() >> 10) + 65536)
+        << "peak memory in KB";
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
+    EXPECT_EQ(FolderFiles(), AfterSuccess());
+  }
+  EXPECT_TRUE(Run().err.ends_with(TerminalText(
+      u"و " + DecodeWindows1256(std::to_string(kOpenings - 25)) + u" مورد ديگر")));
 }

@@ -175,14 +175,17 @@ TEST_F(EarlierPreviewTest, ReadOnlyPreviewIsNotReplaced) {
 }
 
 TEST_F(EarlierPreviewTest, BoxOfTheLongestReportFitsTheScreen) {
-  // Thirty long tags of the widest letter there is: the report shows the
-  // first 25, each cut at 40 characters, and counts the rest.
-  const std::u16string name(60, u'\u0634');
+  // Thirty long tags of the widest letter there is, each with another
+  // near its start: the report shows the first 25, each cut at 40
+  // characters, and counts the rest.
   std::string page;
-  for (int i = 0; i < 30; ++i) page += Encoded(u"<#" + name + u"#>");
   std::u16string report;
-  for (int i = 0; i < 25; ++i)
-    report += u"<#" + name.substr(0, 38) + u"\u2026\r\n";
+  for (int i = 0; i < 30; ++i) {
+    std::u16string name(60, u'\u0634');
+    name[i] = u'\u0635';
+    page += Encoded(u"<#" + name + u"#>");
+    if (i < 25) report += u"<#" + name.substr(0, 38) + u"\u2026\r\n";
+  }
   report += u"و 5 مورد ديگر\r\n";
   WriteFile(folder_ / "Template.htm", page);
   const SeenMessageBox box = RunExpecting(
