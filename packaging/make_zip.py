@@ -2,12 +2,15 @@
 """Makes the Windows download: a zip of the given files, in the given order,
 inside one folder.
 
-    make_zip.py OUT.zip FOLDER [--text NAME]... FILE...
+    make_zip.py OUT.zip FOLDER [--text NAME]... FILE[=NAME]...
 
-The zip depends on the files' bytes alone, so that the same sources give the
-same zip wherever and whenever they are built: every entry has the same time
-and mode, and no extra fields (which would carry the files' own times and
-owners). Files named with --text get Windows line ends (CR LF).
+A file goes in under its own name, or under NAME when one is given. The zip
+depends on the files' bytes alone, so that the same sources give the same
+zip wherever and whenever they are built: every entry has the same time and
+mode, and no extra fields (which would carry the files' own times and
+owners). Entries named with --text are UTF-8 text for Notepad: they get
+Windows line ends (CR LF), and a byte-order mark when they are not plain
+ASCII, without which older Notepads take them for the local code page.
 """
 
 import argparse
@@ -27,12 +30,15 @@ def main():
 
     temporary = args.zip + ".part"
     with zipfile.ZipFile(temporary, "w", zipfile.ZIP_DEFLATED) as archive:
-        for path in args.files:
-            name = os.path.basename(path)
+        for given in args.files:
+            path, _, name = given.partition("=")
+            name = name or os.path.basename(path)
             with open(path, "rb") as f:
                 data = f.read()
             if name in args.text:
                 data = data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+                if not data.isascii() and not data.startswith(b"\xef\xbb\xbf"):
+                    data = b"\xef\xbb\xbf" + data
             entry = zipfile.ZipInfo(args.folder + "/" + name, FIXED_TIME)
             # A plain Unix mode, so that it unpacks as ordinary files there
             # too; Windows looks at none of it.

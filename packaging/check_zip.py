@@ -1,0 +1,61 @@
+#!/usr/bin/env python3
+"""Checks the Windows download as a designer gets it.
+
+    check_zip.py ZIP SOURCE_FOLDER
+
+The zip holds one folder with the program, the example template, the
+designer's guide (README.txt) and the tag reference (TAGS.txt), in that
+order; the texts are the ones in the sources, as Notepad wants them (CR LF
+line ends, a UTF-8 byte-order mark); every entry has the fixed time.
+"""
+
+import os
+import sys
+import zipfile
+
+
+def main():
+    zip_path, source = sys.argv[1], sys.argv[2]
+    folder = os.path.basename(zip_path)[: -len(".zip")]
+    failures = []
+
+    def expect(condition, what):
+        if not condition:
+            failures.append(what)
+
+    def notepad_text(path):
+        with open(os.path.join(source, path), "rb") as f:
+            data = f.read().replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+        return b"\xef\xbb\xbf" + data
+
+    with zipfile.ZipFile(zip_path) as archive:
+        entries = archive.infolist()
+        names = [entry.filename for entry in entries]
+        expected_names = [folder + "/" + name for name in
+                          ("template-preview.exe", "Template.htm",
+                           "README.txt", "TAGS.txt")]
+        expect(names == expected_names, f"entries {names}")
+        for entry in entries:
+            expect(entry.date_time == (2000, 1, 1, 0, 0, 0),
+                   f"{entry.filename} has the time {entry.date_time}")
+            expect(not entry.extra, f"{entry.filename} has extra fields")
+        if names == expected_names:
+            program, example, guide, tags = (archive.read(n) for n in names)
+            expect(program.startswith(b"MZ"), "the program is no Windows program")
+            with open(os.path.join(source, "examples/Template.htm"), "rb") as f:
+                expect(example == f.read(), "Template.htm is not the example")
+            expect(guide == notepad_text("packaging/README.txt"),
+                   "README.txt is not packaging/README.txt for Notepad")
+            expect(tags == notepad_text("docs/TAGS.md"),
+                   "TAGS.txt is not docs/TAGS.md for Notepad")
+            for name, text in (("README.txt", guide), ("TAGS.txt", tags)):
+                expect(text.count(b"\n") == text.count(b"\r\n"),
+                       f"{name} has a line end without CR")
+
+    for failure in failures:
+        print("check_zip:", failure, file=sys.stderr)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
