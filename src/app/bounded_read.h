@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <cassert>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <chrono>
 #include <optional>
 #include <string>
 #include <thread>
@@ -71,12 +71,9 @@ inline constexpr std::chrono::milliseconds kSettleTime{100};
 template <typename Stamp, typename ReadWhole>
 ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
   constexpr int kTries = 4;
-  auto pause = std::chrono::milliseconds(50);
-  for (int attempt = 0; attempt < kTries; ++attempt) {
-    if (attempt > 0) {
-      std::this_thread::sleep_for(pause);
-      pause *= 2;
-    }
+  auto pause = std::chrono::milliseconds(25);  // 50, 100, 200 ms between
+  for (int attempt = 0; attempt < kTries; ++attempt, pause *= 2) {
+    if (attempt > 0) std::this_thread::sleep_for(pause);
     const std::optional<FileStamp> before = stamp();
     if (!before) break;
     ReadResult read = read_whole(before->size);

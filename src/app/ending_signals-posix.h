@@ -5,8 +5,7 @@
 
 #include <signal.h>
 
-// Names the temporary file to remove, or none (nullptr). The name must
-// outlive its use here and be a file this run created.
+// Names the temporary file to remove (one this run created), or none.
 void SetTemporaryFile(const char* name);
 
 // While it lives, the ending signals remove the temporary file first;
@@ -15,8 +14,6 @@ class CaughtEndingSignals {
  public:
   CaughtEndingSignals();
   ~CaughtEndingSignals();
-  CaughtEndingSignals(const CaughtEndingSignals&) = delete;
-  CaughtEndingSignals& operator=(const CaughtEndingSignals&) = delete;
 
  private:
   struct sigaction earlier_[3];
@@ -28,8 +25,6 @@ class HeldEndingSignals {
  public:
   HeldEndingSignals();
   ~HeldEndingSignals();
-  HeldEndingSignals(const HeldEndingSignals&) = delete;
-  HeldEndingSignals& operator=(const HeldEndingSignals&) = delete;
 
  private:
   sigset_t earlier_;

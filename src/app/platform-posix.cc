@@ -1,6 +1,5 @@
 // Linux and other POSIX systems: the program's folder, and reading the
-// template. Writing the preview is in replace_file-posix.cc, the message box
-// in message_box-posix.cc.
+// template.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,16 +32,14 @@ ReadResult ReadOpenFile(int fd, size_t max_bytes) {
   struct stat info;
   if (::fstat(fd, &info) != 0) return {ReadStatus::kFailed, {}};
   if (!S_ISREG(info.st_mode)) return {ReadStatus::kNotFound, {}};
+  const auto read_some = [fd](char* where, size_t room) {
+    return RetryOnInterrupt([&] { return ::read(fd, where, room); });
+  };
   return ReadUnchanged([fd] { return StampOf(fd); },
-                       [fd, max_bytes](uint64_t size) -> ReadResult {
+                       [&](uint64_t size) -> ReadResult {
                          if (::lseek(fd, 0, SEEK_SET) != 0)
                            return {ReadStatus::kFailed, {}};
-                         return ReadBounded(size, max_bytes,
-                                            [fd](char* where, size_t room) {
-                                              return RetryOnInterrupt([&] {
-                                                return ::read(fd, where, room);
-                                              });
-                                            });
+                         return ReadBounded(size, max_bytes, read_some);
                        });
 }
 
@@ -63,9 +60,8 @@ bool FileExists(const std::filesystem::path& path) {
 
 ReadResult ReadWholeFile(const std::filesystem::path& path, size_t max_bytes) {
   // Without blocking: a pipe put in the file's place must not stall the run.
-  const int fd = RetryOnInterrupt([&] {
-    return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  });
+  const int fd = RetryOnInterrupt(
+      [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); });
   if (fd == -1) {
     const bool gone = errno == ENOENT || errno == ENOTDIR;
     return {gone ? ReadStatus::kNotFound : ReadStatus::kFailed, {}};

@@ -1,6 +1,4 @@
-// Windows: the program's folder, and reading the template. Writing the
-// preview is in replace_file-win32.cc, the message box in
-// message_box-win32.cc.
+// Windows: the program's folder, and reading the template.
 
 #include <algorithm>
 #include <cstdint>
@@ -13,22 +11,22 @@
 
 namespace {
 
-int64_t HundredsOfNanoseconds(const FILETIME& time) {
-  return static_cast<int64_t>(
-      (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+uint64_t Join(DWORD high, DWORD low) {
+  return (static_cast<uint64_t>(high) << 32) | low;
 }
 
 std::optional<FileStamp> StampOf(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info;
+  FILETIME now;  // in hundreds of nanoseconds, as file times are
   if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
-  FILETIME now;
   GetSystemTimeAsFileTime(&now);
-  const int64_t modified = HundredsOfNanoseconds(info.ftLastWriteTime);
-  return FileStamp{
-      (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
-      modified, 0,
-      HundredsOfNanoseconds(now) - modified <
-          std::chrono::nanoseconds(kSettleTime).count() / 100};
+  const auto modified = static_cast<int64_t>(Join(
+      info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+  const auto age =
+      static_cast<int64_t>(Join(now.dwHighDateTime, now.dwLowDateTime)) -
+      modified;
+  return FileStamp{Join(info.nFileSizeHigh, info.nFileSizeLow), modified, 0,
+                   age < std::chrono::nanoseconds(kSettleTime).count() / 100};
 }
 
 ReadResult ReadOpenFile(HANDLE file, size_t max_bytes) {
@@ -45,13 +43,13 @@ ReadResult ReadOpenFile(HANDLE file, size_t max_bytes) {
     return ReadFile(file, where, chunk, &n, nullptr) ? static_cast<int64_t>(n)
                                                      : -1;
   };
-  return ReadUnchanged([file] { return StampOf(file); },
-                       [&](uint64_t size) -> ReadResult {
-                         if (!SetFilePointerEx(file, LARGE_INTEGER{}, nullptr,
-                                               FILE_BEGIN))
-                           return {ReadStatus::kFailed, {}};
-                         return ReadBounded(size, max_bytes, read_some);
-                       });
+  return ReadUnchanged(
+      [file] { return StampOf(file); },
+      [&](uint64_t size) -> ReadResult {
+        if (!SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN))
+          return {ReadStatus::kFailed, {}};
+        return ReadBounded(size, max_bytes, read_some);
+      });
 }
 
 }  // namespace
@@ -62,10 +60,9 @@ std::optional<std::filesystem::path> ProgramDirectory() {
     const DWORD n = GetModuleFileNameW(nullptr, buffer.data(),
                                        static_cast<DWORD>(buffer.size()));
     if (n == 0) return std::nullopt;
-    if (n < buffer.size()) {
-      return std::filesystem::path(std::wstring(buffer.data(), n))
+    if (n < buffer.size())
+      return std::filesystem::path(buffer.data(), buffer.data() + n)
           .parent_path();
-    }
     if (buffer.size() >= 32768 * 2) return std::nullopt;
     buffer.resize(buffer.size() * 2);
   }
@@ -78,10 +75,9 @@ bool FileExists(const std::filesystem::path& path) {
 }
 
 ReadResult ReadWholeFile(const std::filesystem::path& path, size_t max_bytes) {
-  const HANDLE file =
-      CreateFileW(LongPath(path).c_str(), GENERIC_READ,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(
+      LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     const bool gone =

@@ -1,6 +1,6 @@
 // What the run needs from the operating system. Each platform implements
-// these in its own files (platform-posix.cc and message_box-posix.cc,
-// platform-win32.cc and message_box-win32.cc); the build picks one pair.
+// these in its own files (*-posix.cc, *-win32.cc); the build picks one set,
+// and the run's tests a fake one (tests/support/fake_platform.cc).
 #pragma once
 
 #include <cstddef>
@@ -21,7 +21,7 @@ enum class ReadStatus {
   kRead,
   kNotFound,  // gone, or not a regular file (a pipe, a device, a folder)
   kTooLarge,  // more than the bytes allowed
-  kFailed,    // could not be opened or read
+  kFailed,    // could not be opened or read, or kept changing
 };
 
 struct ReadResult {
@@ -29,11 +29,10 @@ struct ReadResult {
   std::string bytes;  // all of them, untranslated, when kRead
 };
 
-// Reads the whole file. It is opened without blocking and checked through
-// the opened handle, since it may have been replaced by something else after
-// FileExists; a file of more than `max_bytes` bytes is not read whole, and
-// no more than `max_bytes` + 1 bytes are ever read, even from a file that
-// keeps growing.
+// Reads the whole file, again while it changes under the reader. It is
+// opened without blocking and checked through the opened handle, since it
+// may have been replaced by something else after FileExists; no more than
+// `max_bytes` + 1 bytes are ever read, even from a file that keeps growing.
 ReadResult ReadWholeFile(const std::filesystem::path& path, size_t max_bytes);
 
 enum class WriteStatus {
@@ -42,11 +41,12 @@ enum class WriteStatus {
   kFailed,
 };
 
-// Writes `bytes` to a new temporary file beside `path` and renames it over
-// `path` once complete, so an earlier file is either replaced whole or left
-// as it was; the new file keeps the earlier one's permissions. Whatever goes
-// wrong, no temporary file is left behind (on POSIX systems, not even when
-// the program is interrupted by a signal).
+// Writes `bytes` to a new file beside `path` (beside the file a link named
+// `path` ends at) and, once it is complete and on disk, puts it in the
+// earlier file's place in one step, with that file's permissions and
+// attributes; an earlier file is either replaced whole or left as it was.
+// Whatever goes wrong, no temporary file is left behind, and one left by a
+// run killed outright is removed.
 WriteStatus ReplaceFileContents(const std::filesystem::path& path,
                                 std::string_view bytes);
 

@@ -1,13 +1,6 @@
 // Linux and other POSIX systems: putting a new preview in the place of
-// index.htm, whole or not at all, with what the user set on the earlier one.
-//
-// The preview is written to a new file in the folder of the file it
-// replaces, flushed to disk, given the earlier file's owner, mode and
-// extended attributes, and only then renamed over it. Where the file system
-// can (Linux's O_TMPFILE), the new file has no name until it is complete,
-// so that nothing is left behind whatever ends the run; elsewhere it has a
-// temporary name from the start, which a later run removes if this one is
-// killed outright.
+// index.htm, whole or not at all, with what the user set on the earlier one
+// (docs/DEVELOPING.md, "Writing").
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -16,6 +9,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/ending_signals-posix.h"
@@ -69,10 +63,10 @@ void RemoveStaleTemporaries(const fs::path& target) {
     if (!owner || *owner > uint32_t{INT32_MAX}) continue;
     if (::kill(static_cast<pid_t>(*owner), 0) == 0 || errno != ESRCH) continue;
     struct stat info;
-    if (::fstatat(::dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) ==
-            0 &&
+    const int at = ::dirfd(folder);
+    if (::fstatat(at, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
         S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
-      ::unlinkat(::dirfd(folder), entry->d_name, 0);
+      ::unlinkat(at, entry->d_name, 0);
   }
   ::closedir(folder);
 }
@@ -81,7 +75,8 @@ void RemoveStaleTemporaries(const fs::path& target) {
 // group as far as this user may set them, its mode, and its extended
 // attributes, which carry its ACL. Without an earlier file it gets what any
 // new file gets: 0666 less the umask. Until then only its owner may read it.
-bool TakeOverSettings(int fd, const fs::path& target, const struct stat* earlier) {
+bool TakeOverSettings(int fd, const fs::path& target,
+                      const struct stat* earlier) {
   if (!earlier) {
     const mode_t umask = ::umask(0);
     ::umask(umask);
@@ -90,14 +85,12 @@ bool TakeOverSettings(int fd, const fs::path& target, const struct stat* earlier
   if (::fchown(fd, earlier->st_uid, earlier->st_gid) != 0)
     (void)::fchown(fd, static_cast<uid_t>(-1), earlier->st_gid);
   if (::fchmod(fd, earlier->st_mode & 07777) != 0) return false;
-  // What this file system or user cannot set is left unset rather than
-  // costing the preview.
-  std::string names(1024, '\0');
-  ssize_t size;
-  while ((size = ::llistxattr(target.c_str(), names.data(), names.size())) < 0 &&
-         errno == ERANGE)
-    names.resize(names.size() * 2);
-  names.resize(size > 0 ? static_cast<size_t>(size) : 0);
+  // What this file system or user cannot set (or what changes meanwhile) is
+  // left unset rather than costing the preview.
+  std::string names(
+      std::max<ssize_t>(::llistxattr(target.c_str(), nullptr, 0), 0), '\0');
+  names.resize(std::max<ssize_t>(
+      ::llistxattr(target.c_str(), names.data(), names.size()), 0));
   for (size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
     const char* name = names.c_str() + at;
     const ssize_t length = ::lgetxattr(target.c_str(), name, nullptr, 0);
@@ -110,40 +103,33 @@ bool TakeOverSettings(int fd, const fs::path& target, const struct stat* earlier
   return true;
 }
 
-// The new file, open for writing; `name` is empty while it has none.
-struct NewFile {
-  int fd = -1;
-  std::string name;
-};
-
 // Gives a new file of `folder` a temporary name there, exclusively: a name
 // already taken (by a link planted there, too) is passed over, never
-// written through. With `fd` given, links that unnamed file; otherwise
-// creates an empty one.
-bool NameTemporary(const fs::path& folder, const std::string& file,
-                   NewFile& made) {
-  const std::string proc_path = "/proc/self/fd/" + std::to_string(made.fd);
+// written through. With `fd` open, links that unnamed file; with -1,
+// creates an empty one and opens it in `fd`.
+bool NameTemporary(const fs::path& folder, const std::string& file, int& fd,
+                   std::string& name) {
+  const std::string proc_path = "/proc/self/fd/" + std::to_string(fd);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    const std::string name =
-        (folder / TemporaryName(file, static_cast<uint32_t>(::getpid()),
-                                attempt))
-            .string();
+    name = (folder /
+            TemporaryName(file, static_cast<uint32_t>(::getpid()), attempt))
+               .string();
     const HeldEndingSignals held;
-    const bool linked =
-        made.fd == -1
-            ? (made.fd = RetryOnInterrupt([&] {
+    const bool named =
+        fd == -1
+            ? (fd = RetryOnInterrupt([&] {
                  return ::open(name.c_str(),
                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
                })) != -1
             : ::linkat(AT_FDCWD, proc_path.c_str(), AT_FDCWD, name.c_str(),
                        AT_SYMLINK_FOLLOW) == 0;
-    if (linked) {
-      made.name = name;
-      SetTemporaryFile(made.name.c_str());
+    if (named) {
+      SetTemporaryFile(name.c_str());
       return true;
     }
-    if (errno != EEXIST) return false;
+    if (errno != EEXIST) break;
   }
+  name.clear();
   return false;
 }
 
@@ -153,26 +139,27 @@ bool WriteNewFile(const fs::path& target, const struct stat* earlier,
                   std::string_view bytes) {
   const fs::path folder = target.parent_path();
   const std::string file = target.filename().string();
-  NewFile made;
+  int fd = -1;
+  std::string name;  // empty while the file has none
 #ifdef O_TMPFILE
-  made.fd = RetryOnInterrupt([&] {
+  fd = RetryOnInterrupt([&] {
     return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   });
 #endif
-  const bool unnamed = made.fd != -1;
-  if (!unnamed && !NameTemporary(folder, file, made)) return false;
+  const bool unnamed = fd != -1;
+  if (!unnamed && !NameTemporary(folder, file, fd, name)) return false;
 
   // The data is on disk before it has the name: a crash after the rename
   // must not leave index.htm empty or cut short.
-  bool ok = TakeOverSettings(made.fd, target, earlier) &&
-            WriteAll(made.fd, bytes) && ::fsync(made.fd) == 0;
-  if (ok && unnamed) ok = NameTemporary(folder, file, made);
-  ok = ::close(made.fd) == 0 && ok;
-  if (made.name.empty()) return false;
+  bool ok = TakeOverSettings(fd, target, earlier) && WriteAll(fd, bytes) &&
+            ::fsync(fd) == 0;
+  if (ok && unnamed) ok = NameTemporary(folder, file, fd, name);
+  ok = ::close(fd) == 0 && ok;
+  if (name.empty()) return false;
   const HeldEndingSignals held;
   // The rename makes the switch atomic: a reader sees either file whole.
-  ok = ok && ::rename(made.name.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(made.name.c_str());
+  ok = ok && ::rename(name.c_str(), target.c_str()) == 0;
+  if (!ok) ::unlink(name.c_str());
   SetTemporaryFile(nullptr);
   return ok;
 }
@@ -188,7 +175,8 @@ WriteStatus ReplaceFileContents(const fs::path& path, std::string_view bytes) {
   // Nor is a folder of that name (or one a link points to) the user's
   // preview to replace.
   if (replaces && !S_ISREG(earlier.st_mode)) return WriteStatus::kFailed;
-  if (replaces && (earlier.st_mode & S_IWUSR) == 0) return WriteStatus::kReadOnly;
+  if (replaces && (earlier.st_mode & S_IWUSR) == 0)
+    return WriteStatus::kReadOnly;
 
   RemoveStaleTemporaries(*target);
   // A file-size limit then makes the write fail instead of ending the run.

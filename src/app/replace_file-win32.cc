@@ -1,12 +1,6 @@
 // Windows: putting a new preview in the place of index.htm, whole or not at
-// all, with what the user set on the earlier one.
-//
-// The preview is written to a new file beside index.htm under a temporary
-// name, flushed to disk, and then takes index.htm's place: by ReplaceFileW
-// when there is an earlier index.htm, which Windows documents to keep its
-// attributes, ACL and streams; by MoveFileExW when there is none. A run that
-// was killed outright leaves its temporary file behind; the next run removes
-// it.
+// all, with what the user set on the earlier one (docs/DEVELOPING.md,
+// "Writing").
 
 #include <algorithm>
 #include <string>
@@ -44,7 +38,8 @@ void RemoveStaleTemporaries(const fs::path& target) {
   const fs::path folder = target.parent_path();
   const std::wstring pattern = target.filename().wstring() + L".*.tmp";
   WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW(LongPath(folder / pattern).c_str(), &found);
+  const HANDLE search =
+      FindFirstFileW(LongPath(folder / pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   const std::string file = Utf8(target.filename());
   do {
@@ -68,8 +63,9 @@ HANDLE CreateTemporaryBeside(const fs::path& path, std::wstring& temp) {
     const std::string name =
         TemporaryName(file, GetCurrentProcessId(), attempt);
     temp = LongPath(folder / fs::path(std::u8string(name.begin(), name.end())));
-    const HANDLE created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr,
-                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE created =
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (created != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
       return created;
   }
@@ -87,14 +83,6 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     bytes.remove_prefix(written);
   }
   return true;
-}
-
-// Another program holding index.htm for a moment (a virus scanner or a sync
-// client reading the fresh file) makes the switch fail with one of these.
-bool HeldByAnother(DWORD error) {
-  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
-         error == ERROR_LOCK_VIOLATION ||
-         error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
 // True when `target` can be taken away now: no other program holds it
@@ -137,7 +125,13 @@ bool PutInPlace(const std::wstring& temp, const std::wstring& target,
       replaces = false;
       continue;
     }
-    if (!HeldByAnother(error) || GetTickCount64() >= until) return false;
+    // Another program holding index.htm for a moment (a virus scanner or a
+    // sync client reading the fresh file) makes the switch fail so.
+    const bool held = error == ERROR_ACCESS_DENIED ||
+                      error == ERROR_SHARING_VIOLATION ||
+                      error == ERROR_LOCK_VIOLATION ||
+                      error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+    if (!held || GetTickCount64() >= until) return false;
     Sleep(pause);
     pause = std::min<DWORD>(pause * 2, 250);
   }

@@ -4,22 +4,19 @@
 
 namespace {
 
-// A whole number of digits alone, without sign or leading zero, that fits.
+// Reads digits alone, without sign or leading zero, that fit in `number`.
 template <typename Number>
-std::optional<Number> ParseNumber(std::string_view digits) {
-  Number number = 0;
-  if (digits.empty() || (digits[0] == '0' && digits.size() > 1))
-    return std::nullopt;
-  const auto [end, error] =
-      std::from_chars(digits.data(), digits.data() + digits.size(), number);
-  if (error != std::errc() || end != digits.data() + digits.size())
-    return std::nullopt;
-  return number;
+bool ParseNumber(std::string_view digits, Number& number) {
+  const char* end = digits.data() + digits.size();
+  const auto read = std::from_chars(digits.data(), end, number);
+  return read.ec == std::errc() && read.ptr == end &&
+         (digits[0] != '0' || digits.size() == 1);
 }
 
 }  // namespace
 
-std::string TemporaryName(std::string_view file, uint32_t process, int attempt) {
+std::string TemporaryName(std::string_view file, uint32_t process,
+                          int attempt) {
   return std::string(file) + "." + std::to_string(process) + "-" +
          std::to_string(attempt) + ".tmp";
 }
@@ -32,9 +29,10 @@ std::optional<uint32_t> TemporaryNameOwner(std::string_view name,
   name.remove_prefix(1);
   const size_t dash = name.find('-');
   if (dash == std::string_view::npos) return std::nullopt;
-  const std::optional<uint32_t> process =
-      ParseNumber<uint32_t>(name.substr(0, dash));
-  if (!process || *process == 0 || !ParseNumber<int>(name.substr(dash + 1)))
+  uint32_t process = 0;
+  int attempt = 0;
+  if (!ParseNumber(name.substr(0, dash), process) || process == 0 ||
+      !ParseNumber(name.substr(dash + 1), attempt))
     return std::nullopt;
   return process;
 }

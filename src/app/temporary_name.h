@@ -1,7 +1,6 @@
-// The names of the temporary files a preview is written to before it takes
-// its place: "<file>.<process id>-<attempt>.tmp", beside the file it
-// replaces. A run that was killed outright leaves such a file behind; the
-// process id in the name tells a later run whether its writer still runs.
+// The temporary files' names, "<file>.<process id>-<attempt>.tmp": a run
+// killed outright leaves one behind, and the process id in its name tells a
+// later run whether its writer still runs.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +8,7 @@
 #include <string>
 #include <string_view>
 
-// The name of attempt `attempt` of process `process` to write `file` (a
-// file name, not a path).
+// The name of attempt `attempt` of process `process` to write `file`.
 std::string TemporaryName(std::string_view file, uint32_t process, int attempt);
 
 // The process whose temporary file for `file` `name` is; nullopt when

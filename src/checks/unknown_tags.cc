@@ -25,21 +25,6 @@ struct ShownTag {
 // template, and keeping them all could take more memory than the page.
 constexpr size_t kMaxKeptLines = size_t{1} << 18;
 
-// Remembers the lines already met, to tell each distinct line once.
-class DistinctLines {
- public:
-  // True the first time a line is offered.
-  bool IsNew(const ShownTag& tag) {
-    std::unordered_set<std::string_view>& seen = tag.cut ? cut_ : whole_;
-    if (seen.contains(tag.text)) return false;
-    if (cut_.size() + whole_.size() < kMaxKeptLines) seen.insert(tag.text);
-    return true;
-  }
-
- private:
-  std::unordered_set<std::string_view> whole_, cut_;
-};
-
 void AppendLine(std::u16string& report, const ShownTag& tag) {
   report += DecodeWindows1256(tag.text);
   if (tag.cut) report += u'\u2026';
@@ -47,12 +32,8 @@ void AppendLine(std::u16string& report, const ShownTag& tag) {
 }
 
 std::u16string CountLine(size_t left_out) {
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + left_out % 10));
-    left_out /= 10;
-  } while (left_out > 0);
-  return u"و " + digits + u" مورد ديگر\r\n";
+  const std::u16string count = DecodeWindows1256(std::to_string(left_out));
+  return u"و " + count + u" مورد ديگر\r\n";
 }
 
 }  // namespace
@@ -60,7 +41,9 @@ std::u16string CountLine(size_t left_out) {
 std::u16string FindUnknownTags(std::string_view page) {
   std::vector<ShownTag> in_page_order;  // the first lines, duplicates kept
   std::vector<ShownTag> distinct;       // the first distinct lines
-  DistinctLines seen;
+  // The lines met so far, whole ones and cut ones apart: forty characters
+  // that are a whole tag are another line than the same ones cut.
+  std::unordered_set<std::string_view> seen[2];
   size_t lines = 0;
   size_t distinct_lines = 0;
   // The first "#>" at or after the current opening. Openings only move
@@ -74,7 +57,9 @@ std::u16string FindUnknownTags(std::string_view page) {
     const ShownTag tag{page.substr(p, std::min(end - p, kMaxReportedTagLength)),
                        end - p > kMaxReportedTagLength};
     if (++lines <= kMaxReportedTags + 1) in_page_order.push_back(tag);
-    if (!seen.IsNew(tag)) continue;
+    if (seen[tag.cut].contains(tag.text)) continue;
+    if (seen[0].size() + seen[1].size() < kMaxKeptLines)
+      seen[tag.cut].insert(tag.text);
     if (++distinct_lines <= kMaxReportedTags) distinct.push_back(tag);
   }
 
