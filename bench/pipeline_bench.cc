@@ -8,8 +8,8 @@
 #include <map>
 #include <string>
 
-#include "pipeline/build_preview.h"
 #include "checks/unknown_tags.h"
+#include "pipeline/build_preview.h"
 #include "preview/loop.h"
 #include "preview/sample_table.h"
 #include "preview/test_panel.h"

@@ -18,12 +18,12 @@
 #include <string>
 #include <string_view>
 
-#include "pipeline/build_preview.h"
-#include "text/codepage.h"
-#include "pipeline/messages.h"
 #include "checks/other_encoding.h"
 #include "checks/unknown_tags.h"
+#include "pipeline/build_preview.h"
+#include "pipeline/messages.h"
 #include "preview/test_panel.h"
+#include "text/codepage.h"
 
 namespace {
 

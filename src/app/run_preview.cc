@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "app/platform.h"
 #include "pipeline/build_preview.h"
 #include "pipeline/messages.h"
-#include "app/platform.h"
 
 namespace {
 

@@ -5,19 +5,21 @@
 TEST(TemporaryNameTest, NamesTellTheirProcess) {
   EXPECT_EQ(TemporaryName("index.htm", 4321, 0), "index.htm.4321-0.tmp");
   EXPECT_EQ(TemporaryNameOwner("index.htm.4321-0.tmp", "index.htm"), 4321u);
-  EXPECT_EQ(TemporaryNameOwner(TemporaryName("پيش.htm", 4294967295u, 99),
-                               "پيش.htm"),
-            4294967295u);
+  EXPECT_EQ(
+      TemporaryNameOwner(TemporaryName("پيش.htm", 4294967295u, 99), "پيش.htm"),
+      4294967295u);
 }
 
 TEST(TemporaryNameTest, OnlyThisProgramsNamesForThatFileAreItsOwn) {
   // A later run removes files by these names, so anything else, however
   // alike, must not be taken for one.
   for (const char* name :
-       {"index.htm", "index.htm.tmp", "index.htm.4321.tmp", "index.htm.4321-.tmp",
-        "index.htm.-1.tmp", "index.htm.0-1.tmp", "index.htm.04321-1.tmp",
-        "index.htm.4321-1.tmp~", "index.htm.43x1-1.tmp", "index.htm.+4321-1.tmp",
+       {"index.htm", "index.htm.tmp", "index.htm.4321.tmp",
+        "index.htm.4321-.tmp", "index.htm.-1.tmp", "index.htm.0-1.tmp",
+        "index.htm.04321-1.tmp", "index.htm.4321-1.tmp~",
+        "index.htm.43x1-1.tmp", "index.htm.+4321-1.tmp",
         "index.htm.99999999999-1.tmp", "other.htm.4321-1.tmp",
-        "xindex.htm.4321-1.tmp", "index.htm.4321-1-2.tmp", "Index.htm.4321-1.tmp"})
+        "xindex.htm.4321-1.tmp", "index.htm.4321-1-2.tmp",
+        "Index.htm.4321-1.tmp"})
     EXPECT_EQ(TemporaryNameOwner(name, "index.htm"), std::nullopt) << name;
 }

@@ -8,7 +8,8 @@
 
 TEST(SavedInAnotherEncodingTest, UnicodeTemplatesAreTold) {
   // "<p>سلام</p>" as today's editors save it.
-  EXPECT_TRUE(SavedInAnotherEncoding("<p>\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85</p>"));
+  EXPECT_TRUE(
+      SavedInAnotherEncoding("<p>\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85</p>"));
   // With a byte-order mark, even before ASCII alone.
   EXPECT_TRUE(SavedInAnotherEncoding("\xEF\xBB\xBF<p>x</p>"));
   EXPECT_TRUE(SavedInAnotherEncoding(std::string("\xFF\xFE<\0p\0", 6)));
@@ -21,7 +22,8 @@ TEST(SavedInAnotherEncodingTest, UnicodeTemplatesAreTold) {
 TEST(SavedInAnotherEncodingTest, WindowsTemplatesPass) {
   EXPECT_FALSE(SavedInAnotherEncoding(""));
   EXPECT_FALSE(SavedInAnotherEncoding("<html><#SiteName#></html>"));
-  EXPECT_FALSE(SavedInAnotherEncoding(Encoded(u"<p>سلام، اين يك متن فارسي است.</p>")));
+  EXPECT_FALSE(
+      SavedInAnotherEncoding(Encoded(u"<p>سلام، اين يك متن فارسي است.</p>")));
   EXPECT_FALSE(SavedInAnotherEncoding(ReadFile(EXAMPLE_TEMPLATE)));
   EXPECT_FALSE(SavedInAnotherEncoding(TemplateWithEveryHighByte()));
 }
@@ -31,8 +33,8 @@ TEST(SavedInAnotherEncodingTest, AlmostUtf8IsNotUtf8) {
   // overlong forms, surrogates, code points past U+10FFFF, a lead byte cut
   // short at the end, a lone continuation byte.
   for (const std::string tail :
-       {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
-        "\xD8", "\xE4\xB8", "\x80", "\xFF"})
+       {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xD8",
+        "\xE4\xB8", "\x80", "\xFF"})
     EXPECT_FALSE(SavedInAnotherEncoding("\xD8\xB3 ok " + tail))
         << testing::PrintToString(tail);
 }

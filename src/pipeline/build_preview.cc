@@ -2,14 +2,14 @@
 
 #include <utility>
 
-#include "text/codepage.h"
-#include "pipeline/messages.h"
 #include "checks/missing_tags.h"
 #include "checks/other_encoding.h"
 #include "checks/unknown_tags.h"
+#include "pipeline/messages.h"
 #include "preview/loop.h"
 #include "preview/sample_table.h"
 #include "preview/test_panel.h"
+#include "text/codepage.h"
 
 namespace {
 

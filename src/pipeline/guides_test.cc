@@ -47,9 +47,12 @@ TEST(DesignersGuideTest, ExplainsEveryMessageTheProgramShows) {
   ASSERT_FALSE(guide.empty());
   for (const std::u16string& message :
        {std::u16string(kCreatedMessage), NotFoundMessage(u"Template.htm"),
-        std::u16string(kCannotOpenMessage), std::u16string(kOtherEncodingMessage),
-        std::u16string(kTemplateTooLargeMessage), std::u16string(kUnknownTagsHeader),
-        std::u16string(kMisorderedLoopHeader), std::u16string(kPreviewTooLargeMessage),
+        std::u16string(kCannotOpenMessage),
+        std::u16string(kOtherEncodingMessage),
+        std::u16string(kTemplateTooLargeMessage),
+        std::u16string(kUnknownTagsHeader),
+        std::u16string(kMisorderedLoopHeader),
+        std::u16string(kPreviewTooLargeMessage),
         std::u16string(kReadOnlyMessage), std::u16string(kNotCreatedMessage)}) {
     std::string line = "\n";
     line += Trimmed(Utf8(message));

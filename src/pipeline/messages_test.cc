@@ -43,7 +43,8 @@ TEST(MessagesTest, TextsAreExactlyTheSystemsOwnAndLieInTheCodePage) {
 }
 
 TEST(MessagesTest, EveryTextThePreviewTakesIsInTheCodePage) {
-  std::vector<std::u16string> texts = {TestPanelText(), u"و 12 مورد ديگر\u2026"};
+  std::vector<std::u16string> texts = {TestPanelText(),
+                                       u"و 12 مورد ديگر\u2026"};
   for (const SampleRow& row : SampleTable) texts.emplace_back(row.value);
   for (const LoopDescription* loop : {&MenuLoop, &TextListLoop})
     for (const auto& entry : loop->entries)

@@ -1,8 +1,8 @@
 #include "preview/loop.h"
 
-#include "text/codepage.h"
 #include "preview/replace_all.h"
 #include "preview/search.h"
+#include "text/codepage.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "preview/sample_table.h"
 
-#include "text/codepage.h"
 #include "preview/replace_all.h"
+#include "text/codepage.h"
 
 // Row 1 must come before row 2: "<#ThemeDir#>/" loses its slash too, so a
 // theme-relative file name ends up relative to index.htm itself. The box

@@ -34,7 +34,8 @@ std::string AccessControlList() {
   std::string acl("\x02\0\0\0", 4);
   const auto entry = [&acl](uint16_t tag, uint16_t permissions, uint32_t id) {
     for (int b = 0; b < 2; ++b) acl += static_cast<char>(tag >> (8 * b));
-    for (int b = 0; b < 2; ++b) acl += static_cast<char>(permissions >> (8 * b));
+    for (int b = 0; b < 2; ++b)
+      acl += static_cast<char>(permissions >> (8 * b));
     for (int b = 0; b < 4; ++b) acl += static_cast<char>(id >> (8 * b));
   };
   entry(0x01, 6, UINT32_MAX);
@@ -58,7 +59,8 @@ TEST_F(UserFilesTest, TemplateInAnotherEncodingIsRefused) {
   // and UTF-16 as their "Unicode".
   for (const std::string& page :
        {std::string("<p>\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85</p>"),
-        std::string("\xEF\xBB\xBF<p>x</p>"), std::string("\xFF\xFE<\0p\0", 6)}) {
+        std::string("\xEF\xBB\xBF<p>x</p>"),
+        std::string("\xFF\xFE<\0p\0", 6)}) {
     WriteFile(folder_ / "Template.htm", page);
     const RunResult result = Run();
     EXPECT_EQ(result.err, TerminalText(kOtherEncodingMessage));
@@ -89,8 +91,10 @@ TEST_F(UserFilesTest, WhatAKilledRunLeftIsRemovedByTheNext) {
   if (killed == 0) _exit(0);
   waitpid(killed, nullptr, 0);
   const std::string left = "index.htm." + std::to_string(killed) + "-0.tmp";
-  const std::string running = "index.htm." + std::to_string(getpid()) + "-0.tmp";
-  const std::string alike = "index.htm." + std::to_string(killed) + "-0.tmp.bak";
+  const std::string running =
+      "index.htm." + std::to_string(getpid()) + "-0.tmp";
+  const std::string alike =
+      "index.htm." + std::to_string(killed) + "-0.tmp.bak";
   for (const std::string& name : {left, running, alike})
     WriteFile(folder_ / name, "part of a preview");
   WriteFile(folder_ / "Template.htm", "<p>x</p>");

@@ -33,6 +33,5 @@ WriteStatus ReplaceFileContents(const std::filesystem::path& path,
 
 void ShowMessage(std::u16string_view text, std::u16string_view title,
                  MessageIcon icon) {
-  Fake().shown.push_back(
-      {std::u16string(text), std::u16string(title), icon});
+  Fake().shown.push_back({std::u16string(text), std::u16string(title), icon});
 }

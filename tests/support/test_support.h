@@ -112,8 +112,8 @@ class ProgramFolderTest : public testing::Test {
 
 // A template with every byte from 0x80 up, line ends of both kinds and one
 // tag; and its preview, in which every byte outside the tag is unchanged.
-inline std::string TemplateWithEveryHighByte(std::string_view tag =
-                                                 "<#EntryDate#>") {
+inline std::string TemplateWithEveryHighByte(
+    std::string_view tag = "<#EntryDate#>") {
   std::string high;
   for (int b = 0x80; b < 0x100; ++b) high += static_cast<char>(b);
   return "<html>\r\n" + high + "<b>" + std::string(tag) + "</b>\n" + high +
