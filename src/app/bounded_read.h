@@ -47,14 +47,9 @@ ReadResult ReadBounded(uint64_t size, size_t max_bytes, ReadSome read_some) {
 // What tells that a file changed: its size and its times of change.
 struct FileStamp {
   uint64_t size = 0;
-  int64_t modified = 0;  // in the system's own units
-  int64_t changed = 0;   // the status change time, where there is one
-  // Modified less than kSettleTime ago, by the system's clock.
-  bool just_modified = false;
-  bool operator==(const FileStamp& other) const {
-    return size == other.size && modified == other.modified &&
-           changed == other.changed;
-  }
+  std::chrono::system_clock::time_point modified;
+  int64_t changed = 0;  // the status change time, where there is one
+  bool operator==(const FileStamp&) const = default;
 };
 
 // How long a file must have stayed as it is to be taken as saved.
@@ -80,7 +75,7 @@ ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
     if (read.status != ReadStatus::kRead) return read;
     const std::optional<FileStamp> after = stamp();
     if (after != before) continue;
-    if (after->just_modified) {
+    if (std::chrono::system_clock::now() - after->modified < kSettleTime) {
       std::this_thread::sleep_for(kSettleTime);
       if (stamp() != before) continue;
     }

@@ -71,13 +71,15 @@ TEST(ReadBoundedTest, AFailedReadFailsTheWhole) {
 TEST(ReadUnchangedTest, AFileThatChangedWhileReadIsReadAgain) {
   // The first read overlaps an editor's save: the file's stamp before it
   // and after it differ. The second finds it settled.
-  const FileStamp saving{4, 1, 1}, saved{9, 2, 2};
+  using std::chrono::system_clock;
+  const system_clock::time_point long_ago{};
+  const FileStamp saving{4, long_ago, 1}, saved{9, long_ago, 2};
+  const FileStamp stalled{4, system_clock::now(), 1};
   for (const std::vector<FileStamp>& stamps :
        {std::vector<FileStamp>{saving, saved, saved, saved},
         // Or it looks unchanged over the read, but was modified a moment
         // ago and is not the same a moment later: an editor stalled.
-        std::vector<FileStamp>{{4, 1, 1, true}, {4, 1, 1, true}, saved, saved,
-                               saved}}) {
+        std::vector<FileStamp>{stalled, stalled, saved, saved, saved}}) {
     size_t next = 0;
     std::vector<uint64_t> sizes_read;
     const ReadResult read = ReadUnchanged(

@@ -13,6 +13,7 @@
 
 #include "app/platform.h"
 #include "app/terminal_text.h"
+#include "text/utf8.h"
 
 extern char** environ;
 

@@ -3,7 +3,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include "app/bounded_read.h"
@@ -12,20 +11,19 @@
 
 namespace {
 
-int64_t Nanoseconds(const timespec& time) {
-  return time.tv_sec * int64_t{1'000'000'000} + time.tv_nsec;
+std::chrono::nanoseconds SinceEpoch(const timespec& time) {
+  return std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec);
 }
 
 std::optional<FileStamp> StampOf(int fd) {
   struct stat info;
-  timespec now;
-  if (::fstat(fd, &info) != 0 || ::clock_gettime(CLOCK_REALTIME, &now) != 0)
-    return std::nullopt;
-  const int64_t modified = Nanoseconds(info.st_mtim);
-  return FileStamp{static_cast<uint64_t>(info.st_size), modified,
-                   Nanoseconds(info.st_ctim),
-                   Nanoseconds(now) - modified <
-                       std::chrono::nanoseconds(kSettleTime).count()};
+  if (::fstat(fd, &info) != 0) return std::nullopt;
+  return FileStamp{static_cast<uint64_t>(info.st_size),
+                   std::chrono::system_clock::time_point(
+                       std::chrono::duration_cast<
+                           std::chrono::system_clock::duration>(
+                           SinceEpoch(info.st_mtim))),
+                   SinceEpoch(info.st_ctim).count()};
 }
 
 ReadResult ReadOpenFile(int fd, size_t max_bytes) {

@@ -17,16 +17,18 @@ uint64_t Join(DWORD high, DWORD low) {
 
 std::optional<FileStamp> StampOf(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info;
-  FILETIME now;  // in hundreds of nanoseconds, as file times are
   if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
-  GetSystemTimeAsFileTime(&now);
-  const auto modified = static_cast<int64_t>(Join(
-      info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
-  const auto age =
-      static_cast<int64_t>(Join(now.dwHighDateTime, now.dwLowDateTime)) -
-      modified;
-  return FileStamp{Join(info.nFileSizeHigh, info.nFileSizeLow), modified, 0,
-                   age < std::chrono::nanoseconds(kSettleTime).count() / 100};
+  // File times count hundreds of nanoseconds from 1601, the system clock
+  // from 1970.
+  using Ticks = std::chrono::duration<int64_t, std::ratio<1, 10'000'000>>;
+  const Ticks modified(static_cast<int64_t>(Join(
+      info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)));
+  return FileStamp{Join(info.nFileSizeHigh, info.nFileSizeLow),
+                   std::chrono::system_clock::time_point(
+                       std::chrono::duration_cast<
+                           std::chrono::system_clock::duration>(
+                           modified - Ticks(116'444'736'000'000'000))),
+                   0};
 }
 
 ReadResult ReadOpenFile(HANDLE file, size_t max_bytes) {

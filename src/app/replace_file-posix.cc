@@ -2,7 +2,6 @@
 // index.htm, whole or not at all, with what the user set on the earlier one
 // (docs/DEVELOPING.md, "Writing").
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -49,26 +48,13 @@ std::optional<fs::path> FollowLinks(fs::path path) {
   return std::nullopt;
 }
 
-// Removes what earlier runs that were killed outright (SIGKILL, a power
-// cut) left beside `target`: regular files of this user named as this
-// program names its temporary files, whose process no longer runs. Nothing
-// else is touched.
-void RemoveStaleTemporaries(const fs::path& target) {
-  DIR* folder = ::opendir(target.parent_path().c_str());
-  if (!folder) return;
-  const std::string file = target.filename().string();
-  while (const dirent* entry = ::readdir(folder)) {
-    const std::optional<uint32_t> owner =
-        TemporaryNameOwner(entry->d_name, file);
-    if (!owner || *owner > uint32_t{INT32_MAX}) continue;
-    if (::kill(static_cast<pid_t>(*owner), 0) == 0 || errno != ESRCH) continue;
-    struct stat info;
-    const int at = ::dirfd(folder);
-    if (::fstatat(at, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
-      ::unlinkat(at, entry->d_name, 0);
-  }
-  ::closedir(folder);
+// True when the temporary file `file` was left by a process of this user
+// that no longer runs.
+bool LeftByEndedRun(const fs::path& file, uint32_t process) {
+  struct stat info;
+  return process <= uint32_t{INT32_MAX} &&
+         ::kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH &&
+         ::lstat(file.c_str(), &info) == 0 && info.st_uid == ::geteuid();
 }
 
 // Gives the new file what the user set on the earlier one: its owner and
@@ -103,17 +89,14 @@ bool TakeOverSettings(int fd, const fs::path& target,
   return true;
 }
 
-// Gives a new file of `folder` a temporary name there, exclusively: a name
+// Gives a new file a temporary name beside `target`, exclusively: a name
 // already taken (by a link planted there, too) is passed over, never
 // written through. With `fd` open, links that unnamed file; with -1,
 // creates an empty one and opens it in `fd`.
-bool NameTemporary(const fs::path& folder, const std::string& file, int& fd,
-                   std::string& name) {
+bool NameTemporary(const fs::path& target, int& fd, std::string& name) {
   const std::string proc_path = "/proc/self/fd/" + std::to_string(fd);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    name = (folder /
-            TemporaryName(file, static_cast<uint32_t>(::getpid()), attempt))
-               .string();
+    name = TemporaryPath(target, static_cast<uint32_t>(::getpid()), attempt);
     const HeldEndingSignals held;
     const bool named =
         fd == -1
@@ -137,23 +120,22 @@ bool NameTemporary(const fs::path& folder, const std::string& file, int& fd,
 // file's settings, and makes it `target`.
 bool WriteNewFile(const fs::path& target, const struct stat* earlier,
                   std::string_view bytes) {
-  const fs::path folder = target.parent_path();
-  const std::string file = target.filename().string();
   int fd = -1;
   std::string name;  // empty while the file has none
 #ifdef O_TMPFILE
   fd = RetryOnInterrupt([&] {
-    return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    return ::open(target.parent_path().c_str(),
+                  O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   });
 #endif
   const bool unnamed = fd != -1;
-  if (!unnamed && !NameTemporary(folder, file, fd, name)) return false;
+  if (!unnamed && !NameTemporary(target, fd, name)) return false;
 
   // The data is on disk before it has the name: a crash after the rename
   // must not leave index.htm empty or cut short.
   bool ok = TakeOverSettings(fd, target, earlier) && WriteAll(fd, bytes) &&
             ::fsync(fd) == 0;
-  if (ok && unnamed) ok = NameTemporary(folder, file, fd, name);
+  if (ok && unnamed) ok = NameTemporary(target, fd, name);
   ok = ::close(fd) == 0 && ok;
   if (name.empty()) return false;
   const HeldEndingSignals held;
@@ -178,7 +160,7 @@ WriteStatus ReplaceFileContents(const fs::path& path, std::string_view bytes) {
   if (replaces && (earlier.st_mode & S_IWUSR) == 0)
     return WriteStatus::kReadOnly;
 
-  RemoveStaleTemporaries(*target);
+  RemoveStaleTemporaries(*target, LeftByEndedRun);
   // A file-size limit then makes the write fail instead of ending the run.
   ::signal(SIGXFSZ, SIG_IGN);
   const CaughtEndingSignals caught;

@@ -17,52 +17,21 @@ constexpr int kAttempts = 100;
 // How long a file held by another program is waited for.
 constexpr ULONGLONG kLockWaitMs = 2000;
 
-std::string Utf8(const fs::path& name) {
-  const std::u8string utf8 = name.u8string();
-  return std::string(utf8.begin(), utf8.end());
-}
-
-// True for a process that runs, or that cannot be told from one that does.
-bool StillRuns(DWORD process) {
+// True for a process that no longer runs: one that does, or that cannot be
+// told from one that does, keeps its temporary file.
+bool LeftByEndedRun(const fs::path&, uint32_t process) {
   const HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
-  if (!handle) return GetLastError() != ERROR_INVALID_PARAMETER;
-  const bool runs = WaitForSingleObject(handle, 0) == WAIT_TIMEOUT;
+  if (!handle) return GetLastError() == ERROR_INVALID_PARAMETER;
+  const bool ended = WaitForSingleObject(handle, 0) != WAIT_TIMEOUT;
   CloseHandle(handle);
-  return runs;
-}
-
-// Removes what earlier runs that were killed outright left beside `target`:
-// files named as this program names its temporary files whose process no
-// longer runs. Nothing else is touched.
-void RemoveStaleTemporaries(const fs::path& target) {
-  const fs::path folder = target.parent_path();
-  const std::wstring pattern = target.filename().wstring() + L".*.tmp";
-  WIN32_FIND_DATAW found;
-  const HANDLE search =
-      FindFirstFileW(LongPath(folder / pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  const std::string file = Utf8(target.filename());
-  do {
-    if ((found.dwFileAttributes &
-         (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
-      continue;
-    const std::optional<uint32_t> owner =
-        TemporaryNameOwner(Utf8(found.cFileName), file);
-    if (owner && !StillRuns(*owner))
-      DeleteFileW(LongPath(folder / found.cFileName).c_str());
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  return ended;
 }
 
 // Creates a new file of our own beside `path`, exclusively, so that no other
 // file is ever overwritten. `temp` receives its name.
 HANDLE CreateTemporaryBeside(const fs::path& path, std::wstring& temp) {
-  const fs::path folder = path.parent_path();
-  const std::string file = Utf8(path.filename());
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    const std::string name =
-        TemporaryName(file, GetCurrentProcessId(), attempt);
-    temp = LongPath(folder / fs::path(std::u8string(name.begin(), name.end())));
+    temp = LongPath(TemporaryPath(path, GetCurrentProcessId(), attempt));
     const HANDLE created =
         CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                     FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -151,7 +120,7 @@ WriteStatus ReplaceFileContents(const fs::path& path, std::string_view bytes) {
   if (replaces && (earlier & FILE_ATTRIBUTE_READONLY) != 0)
     return WriteStatus::kReadOnly;
 
-  RemoveStaleTemporaries(path);
+  RemoveStaleTemporaries(path, LeftByEndedRun);
   std::wstring temp;
   const HANDLE file = CreateTemporaryBeside(path, temp);
   if (file == INVALID_HANDLE_VALUE) return WriteStatus::kFailed;

@@ -2,7 +2,15 @@
 
 #include <charconv>
 
+namespace fs = std::filesystem;
+
 namespace {
+
+// A file's name as UTF-8, on every system.
+std::string Utf8Name(const fs::path& path) {
+  const std::u8string name = path.filename().u8string();
+  return std::string(name.begin(), name.end());
+}
 
 // Reads digits alone, without sign or leading zero, that fit in `number`.
 template <typename Number>
@@ -21,6 +29,11 @@ std::string TemporaryName(std::string_view file, uint32_t process,
          std::to_string(attempt) + ".tmp";
 }
 
+fs::path TemporaryPath(const fs::path& target, uint32_t process, int attempt) {
+  const std::string name = TemporaryName(Utf8Name(target), process, attempt);
+  return target.parent_path() / std::u8string(name.begin(), name.end());
+}
+
 std::optional<uint32_t> TemporaryNameOwner(std::string_view name,
                                            std::string_view file) {
   if (!name.starts_with(file) || !name.ends_with(".tmp")) return std::nullopt;
@@ -35,4 +48,20 @@ std::optional<uint32_t> TemporaryNameOwner(std::string_view name,
       !ParseNumber(name.substr(dash + 1), attempt))
     return std::nullopt;
   return process;
+}
+
+void RemoveStaleTemporaries(const fs::path& target,
+                            bool (*ended)(const fs::path& file,
+                                          uint32_t process)) {
+  const std::string file = Utf8Name(target);
+  std::error_code error, ignored;
+  for (fs::directory_iterator entry(target.parent_path(), error), end;
+       !error && entry != end; entry.increment(error)) {
+    const std::optional<uint32_t> owner =
+        TemporaryNameOwner(Utf8Name(entry->path()), file);
+    if (owner &&
+        entry->symlink_status(ignored).type() == fs::file_type::regular &&
+        ended(entry->path(), *owner))
+      fs::remove(entry->path(), ignored);
+  }
 }

@@ -17,5 +17,3 @@ std::string TerminalText(std::u16string_view text);
 // For a dialog program's argument: NUL, which would end it, becomes U+FFFD.
 std::string DialogText(std::u16string_view text);
 
-// The text as UTF-8, as it is (an unpaired surrogate becomes U+FFFD).
-std::string Utf8(std::u16string_view text);

@@ -14,29 +14,11 @@
 
 #include "preview/test_panel.h"
 #include "text/codepage.h"
+#include "text/utf8.h"
 
 // A text of a test, as Windows-1256 bytes; it must lie within the code page.
 inline std::string Encoded(std::u16string_view text) {
   return EncodeWindows1256(text).value();
-}
-
-// A text of a test as UTF-8, as documents are written (the code page's
-// characters all lie in the Basic Multilingual Plane).
-inline std::string Utf8(std::u16string_view text) {
-  std::string out;
-  for (const char16_t c : text) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
 }
 
 inline std::string ReadFile(const std::filesystem::path& path) {

@@ -1,0 +1,33 @@
+#include "text/utf8.h"
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+char32_t NextCharacter(std::u16string_view text, size_t& i) {
+  const char32_t c = text[i++];
+  if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 &&
+      text[i] < 0xE000)
+    return 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00);
+  return c >= 0xD800 && c < 0xE000 ? 0xFFFD : c;
+}
+
+std::string Utf8(std::u16string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size();) AppendUtf8(out, NextCharacter(text, i));
+  return out;
+}

@@ -1,0 +1,17 @@
+// UTF-16 text as UTF-8, for what takes UTF-8: the Linux dialog and
+// terminal, and the documents the tests read.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Appends the code point `c` to `out` as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+
+// The character at `i`, joining a surrogate pair; moves `i` past it. An
+// unpaired surrogate cannot be written as UTF-8 and becomes U+FFFD.
+char32_t NextCharacter(std::u16string_view text, size_t& i);
+
+// The whole text as UTF-8.
+std::string Utf8(std::u16string_view text);
