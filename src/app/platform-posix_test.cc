@@ -1,7 +1,10 @@
 // The POSIX file functions on what a template's name may stand for.
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -52,14 +55,16 @@ TEST_F(ReadWholeFileTest, AnythingButARegularFileIsNotFound) {
   EXPECT_EQ(ReadWholeFile(pipe, 100).status, ReadStatus::kNotFound);
   EXPECT_EQ(ReadWholeFile(folder_, 100).status, ReadStatus::kNotFound);
   EXPECT_EQ(ReadWholeFile("/dev/zero", 100).status, ReadStatus::kNotFound);
-  EXPECT_EQ(ReadWholeFile(folder_ / "missing", 100).status, ReadStatus::kNotFound);
+  EXPECT_EQ(ReadWholeFile(folder_ / "missing", 100).status,
+            ReadStatus::kNotFound);
   for (const fs::path& path : {pipe, folder_, fs::path("/dev/zero")})
     EXPECT_FALSE(FileExists(path)) << path;
   EXPECT_TRUE(FileExists(WriteTemplate("x")));
 }
 
 TEST_F(ReadWholeFileTest, NoMoreThanTheLimitIsRead) {
-  EXPECT_EQ(ReadWholeFile(WriteTemplate("123456"), 5).status, ReadStatus::kTooLarge);
+  EXPECT_EQ(ReadWholeFile(WriteTemplate("123456"), 5).status,
+            ReadStatus::kTooLarge);
   // A file that tells no size, or a smaller one than it turns out to have,
   // as one still growing does: reading stops one byte past the limit.
   const std::string status = "/proc/self/status";
@@ -79,6 +84,13 @@ namespace {
 std::vector<std::string> g_calls;
 std::vector<mode_t> g_created_modes;  // the mode of every file created
 bool g_refuse_unnamed_files = false;
+bool g_fail_rename = false;
+int g_signal_once_named = 0;  // raised as soon as the new file has a name
+
+void NoteNamed(int result) {
+  g_calls.push_back("name");
+  if (result == 0 && g_signal_once_named) raise(g_signal_once_named);
+}
 
 }  // namespace
 
@@ -88,6 +100,7 @@ int __real_fsync(int fd);
 int __real_linkat(int from_dir, const char* from, int to_dir, const char* to,
                   int flags);
 int __real_rename(const char* from, const char* to);
+int __real_fchmod(int fd, mode_t mode);
 int __wrap_open(const char* path, int flags, ...) {
   mode_t mode = 0;
   if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
@@ -101,7 +114,9 @@ int __wrap_open(const char* path, int flags, ...) {
     errno = EOPNOTSUPP;
     return -1;
   }
-  return __real_open(path, flags, mode);
+  const int fd = __real_open(path, flags, mode);
+  if ((flags & O_EXCL) != 0 && fd != -1) NoteNamed(0);
+  return fd;
 }
 int __wrap_fsync(int fd) {
   g_calls.push_back("fsync");
@@ -109,12 +124,19 @@ int __wrap_fsync(int fd) {
 }
 int __wrap_linkat(int from_dir, const char* from, int to_dir, const char* to,
                   int flags) {
-  g_calls.push_back("name");
-  return __real_linkat(from_dir, from, to_dir, to, flags);
+  const int result = __real_linkat(from_dir, from, to_dir, to, flags);
+  NoteNamed(result);
+  return result;
 }
 int __wrap_rename(const char* from, const char* to) {
   g_calls.push_back("rename");
-  return __real_rename(from, to);
+  if (!g_fail_rename) return __real_rename(from, to);
+  errno = EIO;
+  return -1;
+}
+int __wrap_fchmod(int fd, mode_t mode) {
+  g_calls.push_back("mode");
+  return __real_fchmod(fd, mode);
 }
 }
 
@@ -133,9 +155,13 @@ class ReplaceFileContentsTest : public ReadWholeFileTest,
   }
   void TearDown() override {
     g_refuse_unnamed_files = false;
+    g_fail_rename = false;
     ReadWholeFileTest::TearDown();
   }
   fs::path Index() const { return folder_ / "index.htm"; }
+  WriteStatus Replace(std::string_view bytes) {
+    return ReplaceFileContents(Index(), bytes, folder_ / "Template.htm");
+  }
   // The name the n-th temporary file of this process gets beside index.htm.
   fs::path TemporaryName(int n) const {
     return Index().string() + "." + std::to_string(getpid()) + "-" +
@@ -148,14 +174,15 @@ INSTANTIATE_TEST_SUITE_P(UnnamedOrNamed, ReplaceFileContentsTest,
 
 }  // namespace
 
-TEST_P(ReplaceFileContentsTest, DataIsOnDiskBeforeItTakesTheName) {
+TEST_P(ReplaceFileContentsTest, DataIsOnDiskBeforeItTakesItsModeAndName) {
   // Otherwise a crash right after the rename can leave index.htm empty or
-  // cut short.
+  // cut short, and others could read the new file as it grows, where it has
+  // a name from the start.
   WriteFile(Index(), "earlier");
-  EXPECT_EQ(ReplaceFileContents(Index(), "new"), WriteStatus::kWritten);
+  EXPECT_EQ(Replace("new"), WriteStatus::kWritten);
   const std::vector<std::string> expected =
-      GetParam() ? std::vector<std::string>{"fsync", "rename"}
-                 : std::vector<std::string>{"fsync", "name", "rename"};
+      GetParam() ? std::vector<std::string>{"name", "fsync", "mode", "rename"}
+                 : std::vector<std::string>{"fsync", "mode", "name", "rename"};
   EXPECT_EQ(g_calls, expected);
   EXPECT_EQ(ReadFile(Index()), "new");
 }
@@ -166,23 +193,54 @@ TEST_P(ReplaceFileContentsTest, NobodyElseCanReadTheNewFileBeforeItIsDone) {
   WriteFile(Index(), "earlier");
   fs::permissions(Index(), fs::perms(0644));
   const mode_t umask = ::umask(0);
-  EXPECT_EQ(ReplaceFileContents(Index(), "new"), WriteStatus::kWritten);
+  EXPECT_EQ(Replace("new"), WriteStatus::kWritten);
   ::umask(umask);
   ASSERT_FALSE(g_created_modes.empty());
   for (const mode_t mode : g_created_modes) EXPECT_EQ(mode & 077, 0u) << mode;
   EXPECT_EQ(fs::status(Index()).permissions(), fs::perms(0644));
 }
 
-TEST_P(ReplaceFileContentsTest, TemporaryNamesTakenByOthersAreSkippedNotFollowed) {
+TEST_P(ReplaceFileContentsTest,
+       TemporaryNamesTakenByOthersAreSkippedNotFollowed) {
   // A link at the first name, planted to have the preview written through
-  // it, and a file of someone else's at the second.
+  // it, and at the second the file of a run still writing it (locked), in
+  // another process namespace where it has the same process id.
   WriteFile(folder_ / "victim", "victim");
   fs::create_symlink(folder_ / "victim", TemporaryName(0));
   WriteFile(TemporaryName(1), "taken");
-  EXPECT_EQ(ReplaceFileContents(Index(), "new"), WriteStatus::kWritten);
+  const int held = open(TemporaryName(1).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  EXPECT_EQ(Replace("new"), WriteStatus::kWritten);
+  close(held);
   EXPECT_EQ(ReadFile(Index()), "new");
   EXPECT_EQ(ReadFile(folder_ / "victim"), "victim");
   EXPECT_TRUE(fs::is_symlink(TemporaryName(0)));
   EXPECT_EQ(ReadFile(TemporaryName(1)), "taken");
-  EXPECT_EQ(FileNames(folder_).size(), 4u) << "no temporary file of ours is left";
+  EXPECT_EQ(FileNames(folder_).size(), 4u)
+      << "no temporary file of ours is left";
+}
+
+TEST_P(ReplaceFileContentsTest, AFailedRenameLeavesNothingBehind) {
+  WriteFile(Index(), "earlier");
+  g_fail_rename = true;
+  EXPECT_EQ(Replace("new"), WriteStatus::kFailed);
+  EXPECT_EQ(ReadFile(Index()), "earlier");
+  EXPECT_EQ(FileNames(folder_), std::set<fs::path>{"index.htm"});
+}
+
+TEST_P(ReplaceFileContentsTest, AnEndingSignalAsTheFileIsNamedRemovesIt) {
+  // SIGTERM the moment the new file has a name: it must wait until the
+  // handler knows the file, and the handler must remove it.
+  WriteFile(Index(), "earlier");
+  const pid_t child = fork();
+  if (child == 0) {
+    g_signal_once_named = SIGTERM;
+    Replace("new");
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_EQ(ReadFile(Index()), "earlier");
+  EXPECT_EQ(FileNames(folder_), std::set<fs::path>{"index.htm"});
 }

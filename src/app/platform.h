@@ -45,10 +45,13 @@ enum class WriteStatus {
 // `path` ends at) and, once it is complete and on disk, puts it in the
 // earlier file's place in one step, with that file's permissions and
 // attributes; an earlier file is either replaced whole or left as it was.
+// `source`, the file the bytes were made from, and the program itself are
+// never replaced (kFailed), whatever link leads from `path` to them.
 // Whatever goes wrong, no temporary file is left behind, and one left by a
 // run killed outright is removed.
 WriteStatus ReplaceFileContents(const std::filesystem::path& path,
-                                std::string_view bytes);
+                                std::string_view bytes,
+                                const std::filesystem::path& source);
 
 // A modal box with an OK button; returns once the user dismisses it.
 void ShowMessage(std::u16string_view text, std::u16string_view title,

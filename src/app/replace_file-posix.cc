@@ -4,14 +4,14 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <string>
 
 #include "app/ending_signals-posix.h"
+#include "app/file_settings-posix.h"
 #include "app/platform.h"
 #include "app/retry_eintr-posix.h"
 #include "app/temporary_name.h"
@@ -48,64 +48,64 @@ std::optional<fs::path> FollowLinks(fs::path path) {
   return std::nullopt;
 }
 
-// True when the temporary file `file` was left by a process of this user
-// that no longer runs.
-bool LeftByEndedRun(const fs::path& file, uint32_t process) {
-  struct stat info;
-  return process <= uint32_t{INT32_MAX} &&
-         ::kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH &&
-         ::lstat(file.c_str(), &info) == 0 && info.st_uid == ::geteuid();
+// Removes the leftover `file` when no run can still own it. A run keeps
+// its temporary file locked for as long as it has one, and the lock ends
+// with the process that held it, in whatever process namespace it ran or
+// (where the file system shares locks, as NFS does) on whatever machine:
+// what can be locked now is abandoned. Only this user's regular files.
+bool RemoveIfAbandoned(const fs::path& file) {
+  const int fd = RetryOnInterrupt([&] {
+    return ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  });
+  if (fd == -1) return false;
+  struct stat held, named;
+  // Still the file of that name once locked: not one a new run made there
+  // after another removed the one opened.
+  const bool abandoned =
+      ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+      held.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+      ::lstat(file.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
+      named.st_ino == held.st_ino && ::unlink(file.c_str()) == 0;
+  ::close(fd);
+  return abandoned;
 }
 
-// Gives the new file what the user set on the earlier one: its owner and
-// group as far as this user may set them, its mode, and its extended
-// attributes, which carry its ACL. Without an earlier file it gets what any
-// new file gets: 0666 less the umask. Until then only its owner may read it.
-bool TakeOverSettings(int fd, const fs::path& target,
-                      const struct stat* earlier) {
-  if (!earlier) {
-    const mode_t umask = ::umask(0);
-    ::umask(umask);
-    return ::fchmod(fd, 0666 & ~umask) == 0;
-  }
-  if (::fchown(fd, earlier->st_uid, earlier->st_gid) != 0)
-    (void)::fchown(fd, static_cast<uid_t>(-1), earlier->st_gid);
-  if (::fchmod(fd, earlier->st_mode & 07777) != 0) return false;
-  // What this file system or user cannot set (or what changes meanwhile) is
-  // left unset rather than costing the preview.
-  std::string names(
-      std::max<ssize_t>(::llistxattr(target.c_str(), nullptr, 0), 0), '\0');
-  names.resize(std::max<ssize_t>(
-      ::llistxattr(target.c_str(), names.data(), names.size()), 0));
-  for (size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
-    const char* name = names.c_str() + at;
-    const ssize_t length = ::lgetxattr(target.c_str(), name, nullptr, 0);
-    if (length < 0) continue;
-    std::string value(static_cast<size_t>(length), '\0');
-    const ssize_t got =
-        ::lgetxattr(target.c_str(), name, value.data(), value.size());
-    if (got >= 0) (void)::fsetxattr(fd, name, value.data(), got, 0);
-  }
-  return true;
+// Locks the new file `fd` for as long as it is open (see
+// RemoveIfAbandoned). Where the file system has no locks, a leftover is
+// never taken for abandoned: nothing could tell.
+void HoldAsOurs(int fd) { (void)::flock(fd, LOCK_EX | LOCK_NB); }
+
+// Creates an empty file of our own at `name`, exclusively, and locks it.
+// -1 when the name is taken; errno EEXIST too when a run cleaning up took
+// the file for abandoned before it was locked, and removed it.
+int CreateLocked(const std::string& name) {
+  const int fd = RetryOnInterrupt([&] {
+    return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  });
+  if (fd == -1) return -1;
+  HoldAsOurs(fd);
+  struct stat held, named;
+  if (::fstat(fd, &held) == 0 && ::lstat(name.c_str(), &named) == 0 &&
+      named.st_dev == held.st_dev && named.st_ino == held.st_ino)
+    return fd;
+  ::close(fd);
+  errno = EEXIST;
+  return -1;
 }
 
 // Gives a new file a temporary name beside `target`, exclusively: a name
 // already taken (by a link planted there, too) is passed over, never
 // written through. With `fd` open, links that unnamed file; with -1,
-// creates an empty one and opens it in `fd`.
+// creates an empty one, locked, and opens it in `fd`.
 bool NameTemporary(const fs::path& target, int& fd, std::string& name) {
   const std::string proc_path = "/proc/self/fd/" + std::to_string(fd);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     name = TemporaryPath(target, static_cast<uint32_t>(::getpid()), attempt);
     const HeldEndingSignals held;
-    const bool named =
-        fd == -1
-            ? (fd = RetryOnInterrupt([&] {
-                 return ::open(name.c_str(),
-                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-               })) != -1
-            : ::linkat(AT_FDCWD, proc_path.c_str(), AT_FDCWD, name.c_str(),
-                       AT_SYMLINK_FOLLOW) == 0;
+    const bool named = fd == -1
+                           ? (fd = CreateLocked(name)) != -1
+                           : ::linkat(AT_FDCWD, proc_path.c_str(), AT_FDCWD,
+                                      name.c_str(), AT_SYMLINK_FOLLOW) == 0;
     if (named) {
       SetTemporaryFile(name.c_str());
       return true;
@@ -116,8 +116,10 @@ bool NameTemporary(const fs::path& target, int& fd, std::string& name) {
   return false;
 }
 
-// Writes `bytes` to a new file in the folder of `target`, with the earlier
-// file's settings, and makes it `target`.
+// Writes `bytes` to a new file in the folder of `target`, gives it the
+// earlier file's settings and makes it `target`. The new file is its
+// owner's alone until all its data is on disk, and locked for as long as
+// it is ours (see RemoveIfAbandoned).
 bool WriteNewFile(const fs::path& target, const struct stat* earlier,
                   std::string_view bytes) {
   int fd = -1;
@@ -129,38 +131,63 @@ bool WriteNewFile(const fs::path& target, const struct stat* earlier,
   });
 #endif
   const bool unnamed = fd != -1;
+  if (unnamed) HoldAsOurs(fd);
   if (!unnamed && !NameTemporary(target, fd, name)) return false;
 
-  // The data is on disk before it has the name: a crash after the rename
-  // must not leave index.htm empty or cut short.
-  bool ok = TakeOverSettings(fd, target, earlier) && WriteAll(fd, bytes) &&
-            ::fsync(fd) == 0;
+  // The data is on disk before the file is opened to others or has the
+  // name: a crash after the rename must not leave index.htm empty or cut
+  // short.
+  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  if (ok) TakeOverSettings(fd, target, earlier);
   if (ok && unnamed) ok = NameTemporary(target, fd, name);
-  ok = ::close(fd) == 0 && ok;
-  if (name.empty()) return false;
-  const HeldEndingSignals held;
-  // The rename makes the switch atomic: a reader sees either file whole.
-  ok = ok && ::rename(name.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(name.c_str());
-  SetTemporaryFile(nullptr);
+  if (!name.empty()) {
+    const HeldEndingSignals held;
+    // The rename makes the switch atomic: a reader sees either file whole.
+    ok = ok && ::rename(name.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(name.c_str());
+    SetTemporaryFile(nullptr);
+  }
+  // Closed only now, so that the lock lasts as long as the temporary name.
+  // The data was flushed, so closing cannot lose any of it.
+  ::close(fd);
   return ok;
+}
+
+// True when `info` is the file at `path`, whatever links lead to either.
+bool SameFile(const struct stat& info, const char* path) {
+  struct stat other;
+  return ::stat(path, &other) == 0 && other.st_dev == info.st_dev &&
+         other.st_ino == info.st_ino;
+}
+
+// True when this user may not write `file`: its owner may not (the user's
+// way of keeping it, which even root respects here), or this user may not
+// (another's file, an ACL).
+bool ReadOnly(const fs::path& file, const struct stat& info) {
+  return (info.st_mode & S_IWUSR) == 0 ||
+         (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0 &&
+          errno == EACCES);
 }
 
 }  // namespace
 
-WriteStatus ReplaceFileContents(const fs::path& path, std::string_view bytes) {
+WriteStatus ReplaceFileContents(const fs::path& path, std::string_view bytes,
+                                const fs::path& source) {
   const std::optional<fs::path> target = FollowLinks(path);
   if (!target) return WriteStatus::kFailed;
-  // A read-only earlier file is the user's way of keeping it.
   struct stat earlier;
   const bool replaces = ::stat(target->c_str(), &earlier) == 0;
-  // Nor is a folder of that name (or one a link points to) the user's
-  // preview to replace.
-  if (replaces && !S_ISREG(earlier.st_mode)) return WriteStatus::kFailed;
-  if (replaces && (earlier.st_mode & S_IWUSR) == 0)
-    return WriteStatus::kReadOnly;
+  if (replaces) {
+    // Nor is a folder of that name (or one a link points to) the user's
+    // preview to replace, nor the template or the program itself, when
+    // index.htm is, or leads to, one of them.
+    if (!S_ISREG(earlier.st_mode) || SameFile(earlier, source.c_str()) ||
+        SameFile(earlier, "/proc/self/exe"))
+      return WriteStatus::kFailed;
+    if (ReadOnly(*target, earlier)) return WriteStatus::kReadOnly;
+  }
 
-  RemoveStaleTemporaries(*target, LeftByEndedRun);
+  RemoveStaleTemporaries(*target, RemoveIfAbandoned);
   // A file-size limit then makes the write fail instead of ending the run.
   ::signal(SIGXFSZ, SIG_IGN);
   const CaughtEndingSignals caught;

@@ -22,7 +22,8 @@ void Run() {
     return;
   }
 
-  ReadResult read = ReadWholeFile(*directory / file_name, kMaxPageBytes);
+  const std::filesystem::path template_path = *directory / file_name;
+  ReadResult read = ReadWholeFile(template_path, kMaxPageBytes);
   switch (read.status) {
     case ReadStatus::kRead:
       break;
@@ -37,7 +38,8 @@ void Run() {
   PreviewOutcome outcome = BuildPreview(std::move(read.bytes));
   if (outcome.preview) {
     const WriteStatus written =
-        ReplaceFileContents(*directory / u"index.htm", *outcome.preview);
+        ReplaceFileContents(*directory / u"index.htm", *outcome.preview,
+                            template_path);
     outcome.preview.reset();  // not held while the box is up
     if (written == WriteStatus::kReadOnly) return ShowError(kReadOnlyMessage);
     if (written == WriteStatus::kFailed) return ShowError(kNotCreatedMessage);

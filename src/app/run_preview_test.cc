@@ -82,6 +82,7 @@ TEST_F(RunPreviewTest, SuccessWritesThePipelinesBytesBesideTheProgram) {
   EXPECT_EQ(shown.icon, MessageIcon::kInformation);
   ASSERT_EQ(Fake().writes.size(), 1u);
   EXPECT_EQ(Fake().writes[0].path, kPreview);
+  EXPECT_EQ(Fake().writes[0].source, kTemplate) << "the template is kept";
   EXPECT_EQ(Fake().writes[0].bytes, PreviewOfTemplateWithEveryHighByte());
 }
 

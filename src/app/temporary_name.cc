@@ -34,34 +34,26 @@ fs::path TemporaryPath(const fs::path& target, uint32_t process, int attempt) {
   return target.parent_path() / std::u8string(name.begin(), name.end());
 }
 
-std::optional<uint32_t> TemporaryNameOwner(std::string_view name,
-                                           std::string_view file) {
-  if (!name.starts_with(file) || !name.ends_with(".tmp")) return std::nullopt;
+bool IsTemporaryName(std::string_view name, std::string_view file) {
+  if (!name.starts_with(file) || !name.ends_with(".tmp")) return false;
   name = name.substr(file.size(), name.size() - file.size() - 4);
-  if (!name.starts_with(".")) return std::nullopt;
+  if (!name.starts_with(".")) return false;
   name.remove_prefix(1);
   const size_t dash = name.find('-');
-  if (dash == std::string_view::npos) return std::nullopt;
   uint32_t process = 0;
   int attempt = 0;
-  if (!ParseNumber(name.substr(0, dash), process) || process == 0 ||
-      !ParseNumber(name.substr(dash + 1), attempt))
-    return std::nullopt;
-  return process;
+  return dash != std::string_view::npos &&
+         ParseNumber(name.substr(0, dash), process) && process != 0 &&
+         ParseNumber(name.substr(dash + 1), attempt);
 }
 
 void RemoveStaleTemporaries(const fs::path& target,
-                            bool (*ended)(const fs::path& file,
-                                          uint32_t process)) {
+                            bool (*remove_if_abandoned)(const fs::path& file)) {
   const std::string file = Utf8Name(target);
   std::error_code error, ignored;
   for (fs::directory_iterator entry(target.parent_path(), error), end;
-       !error && entry != end; entry.increment(error)) {
-    const std::optional<uint32_t> owner =
-        TemporaryNameOwner(Utf8Name(entry->path()), file);
-    if (owner &&
-        entry->symlink_status(ignored).type() == fs::file_type::regular &&
-        ended(entry->path(), *owner))
-      fs::remove(entry->path(), ignored);
-  }
+       !error && entry != end; entry.increment(error))
+    if (IsTemporaryName(Utf8Name(entry->path()), file) &&
+        entry->symlink_status(ignored).type() == fs::file_type::regular)
+      (void)remove_if_abandoned(entry->path());
 }

@@ -1,11 +1,12 @@
-// The temporary files' names, "<file>.<process id>-<attempt>.tmp": a run
-// killed outright leaves one behind, and the process id in its name tells a
-// later run whether its writer still runs.
+// The temporary files' names, "<file>.<process id>-<attempt>.tmp", unique
+// to a run among those of one machine's process namespace. A run killed
+// outright leaves one behind; whether its writer still runs, the file
+// itself tells (each platform's RemoveIfAbandoned), not the process id: a
+// run in another namespace or on another machine may have the same one.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,14 +17,13 @@ std::string TemporaryName(std::string_view file, uint32_t process, int attempt);
 std::filesystem::path TemporaryPath(const std::filesystem::path& target,
                                     uint32_t process, int attempt);
 
-// The process whose temporary file for `file` `name` is; nullopt when
-// `name` is not such a name. Names are UTF-8 on every system.
-std::optional<uint32_t> TemporaryNameOwner(std::string_view name,
-                                           std::string_view file);
+// True when `name` is the name of a temporary file for `file`. Names are
+// UTF-8 on every system.
+bool IsTemporaryName(std::string_view name, std::string_view file);
 
-// Removes the regular files beside `target` named as temporary files for
-// it whose writer `ended(file, process)` says no longer runs, and nothing
-// else: what runs killed outright (SIGKILL, a power cut) left behind.
-void RemoveStaleTemporaries(const std::filesystem::path& target,
-                            bool (*ended)(const std::filesystem::path& file,
-                                          uint32_t process));
+// Hands each regular file beside `target` named as a temporary file for it
+// to `remove_if_abandoned`, and nothing else: what runs killed outright
+// (SIGKILL, a power cut) left behind, and those still being written.
+void RemoveStaleTemporaries(
+    const std::filesystem::path& target,
+    bool (*remove_if_abandoned)(const std::filesystem::path& file));

@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-TEST(TemporaryNameTest, NamesTellTheirProcess) {
+TEST(TemporaryNameTest, NamesAreKnownAgain) {
   EXPECT_EQ(TemporaryName("index.htm", 4321, 0), "index.htm.4321-0.tmp");
-  EXPECT_EQ(TemporaryNameOwner("index.htm.4321-0.tmp", "index.htm"), 4321u);
-  EXPECT_EQ(
-      TemporaryNameOwner(TemporaryName("پيش.htm", 4294967295u, 99), "پيش.htm"),
-      4294967295u);
+  EXPECT_TRUE(IsTemporaryName("index.htm.4321-0.tmp", "index.htm"));
+  EXPECT_TRUE(IsTemporaryName(TemporaryName("پيش.htm", 4294967295u, 99),
+                              "پيش.htm"));
 }
 
 TEST(TemporaryNameTest, OnlyThisProgramsNamesForThatFileAreItsOwn) {
@@ -20,6 +19,6 @@ TEST(TemporaryNameTest, OnlyThisProgramsNamesForThatFileAreItsOwn) {
         "index.htm.43x1-1.tmp", "index.htm.+4321-1.tmp",
         "index.htm.99999999999-1.tmp", "other.htm.4321-1.tmp",
         "xindex.htm.4321-1.tmp", "index.htm.4321-1-2.tmp",
-        "Index.htm.4321-1.tmp"})
-    EXPECT_EQ(TemporaryNameOwner(name, "index.htm"), std::nullopt) << name;
+        "Index.htm.4321-1.tmp", "index.htm.4321-1.bak"})
+    EXPECT_FALSE(IsTemporaryName(name, "index.htm")) << name;
 }

@@ -104,4 +104,12 @@ TEST_F(HostileInputTest, ReadOnlyPreviewIsNotReplaced) {
   EXPECT_EQ(Run().err, kReadOnly);
   ExpectEarlierPreviewKept();
   EXPECT_EQ(PreviewPermissions(), fs::perms(0444));
+
+  // Another user's, which this user may not write, in a folder this user
+  // may write: the owner's write bit is not this user's.
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run as another user";
+  fs::permissions(folder_ / "index.htm", fs::perms(0644));
+  fs::permissions(folder_, fs::perms::all);
+  EXPECT_EQ(Run({.as_user = 65534}).err, kReadOnly);
+  ExpectEarlierPreviewKept();
 }

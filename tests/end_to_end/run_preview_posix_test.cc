@@ -54,6 +54,8 @@ TEST_F(RunPreviewTest, WorksFromAFolderWithAPersianName) {
 TEST_F(RunPreviewTest, UnwritableFolderKeepsTheEarlierPreview) {
   WriteFile(folder_ / "Template.htm", "<p>x</p>");
   WriteFile(folder_ / "index.htm", "earlier");
+  // The preview itself may be written; the folder may not.
+  fs::permissions(folder_ / "index.htm", fs::perms(0666));
   fs::permissions(folder_, fs::perms::owner_write | fs::perms::group_write |
                                fs::perms::others_write,
                   fs::perm_options::remove);

@@ -4,6 +4,7 @@
 // Each run starts with an earlier index.htm, which must survive whole
 // unless a new preview replaces it; no stray file may be left.
 
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -85,22 +86,31 @@ TEST_F(UserFilesTest, NewPreviewIsNeverOpenToOthersWhileWritten) {
 
 TEST_F(UserFilesTest, WhatAKilledRunLeftIsRemovedByTheNext) {
   // A run killed outright (SIGKILL, a power cut) leaves its temporary file;
-  // the next removes it, but not one whose process still runs (this test's
-  // own) nor anything merely named alike.
-  const pid_t killed = fork();
-  if (killed == 0) _exit(0);
-  waitpid(killed, nullptr, 0);
-  const std::string left = "index.htm." + std::to_string(killed) + "-0.tmp";
-  const std::string running =
-      "index.htm." + std::to_string(getpid()) + "-0.tmp";
-  const std::string alike =
-      "index.htm." + std::to_string(killed) + "-0.tmp.bak";
-  for (const std::string& name : {left, running, alike})
+  // the next removes it. Not one a run still writes, which it holds locked
+  // (whether its process id runs here tells nothing: it may run in another
+  // process namespace or on another machine), nor another user's, nor
+  // anything merely named alike.
+  const std::string left = "index.htm.4321-0.tmp";
+  const std::string written = "index.htm.4321-1.tmp";
+  const std::string others = "index.htm.4321-2.tmp";
+  const std::set<fs::path> alike = {"index.htm.4321-0.tmp.bak",
+                                    "index.htm.4321-0.bak"};
+  for (const std::string& name : {left, written, others})
     WriteFile(folder_ / name, "part of a preview");
+  for (const fs::path& name : alike) WriteFile(folder_ / name, "the user's");
+  const int held = open((folder_ / written).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown((folder_ / others).c_str(), 65534, 65534), 0);
+  }
   WriteFile(folder_ / "Template.htm", "<p>x</p>");
   EXPECT_EQ(Run().out, kCreated);
+  close(held);
   std::set<fs::path> expected = AfterSuccess();
-  expected.insert({running, alike});
+  expected.insert(alike.begin(), alike.end());
+  expected.insert(written);
+  if (root) expected.insert(others);
   EXPECT_EQ(FolderFiles(), expected);
 }
 

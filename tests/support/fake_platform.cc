@@ -26,8 +26,9 @@ ReadResult ReadWholeFile(const std::filesystem::path& path, size_t max_bytes) {
 }
 
 WriteStatus ReplaceFileContents(const std::filesystem::path& path,
-                                std::string_view bytes) {
-  Fake().writes.push_back({path, std::string(bytes)});
+                                std::string_view bytes,
+                                const std::filesystem::path& source) {
+  Fake().writes.push_back({path, std::string(bytes), source});
   return Fake().write_status;
 }
 

@@ -21,6 +21,7 @@ struct ShownMessage {
 struct WriteAttempt {
   std::filesystem::path path;
   std::string bytes;
+  std::filesystem::path source;  // the file never to be replaced
 };
 
 struct FakePlatform {
