@@ -55,14 +55,22 @@ struct FileStamp {
 // How long a file must have stayed as it is to be taken as saved.
 inline constexpr std::chrono::milliseconds kSettleTime{100};
 
+// A file modified within this of now (or stamped later than now, by a
+// network folder's clock) may have been written again while it was read
+// with its times unchanged: they are kept to the clock's tick, and to two
+// seconds on FAT.
+inline constexpr std::chrono::seconds kCoarseTimes{2};
+
 // An editor that saves a template in place empties it and writes it anew,
-// so a read at that moment gets part of it. Reads the whole file with
-// `read_whole(size)` (from its start, each time) until the stamp taken
-// before a read is the same after it, and, for a file modified a moment
-// ago, still the same a moment later: an editor that stalls half-way
-// through a save looks unchanged for the length of a read. Waits a little
-// longer between tries; kFailed when it keeps changing or `stamp()` gives
-// nothing.
+// and a sync client or a second editor may rewrite it at the same size, so
+// a read at that moment gets part of one version and part of another.
+// Reads the whole file with `read_whole(size)` (from its start, each time)
+// until the stamp taken before a read is the same after it. Where the
+// times cannot tell a write from none (a file modified a moment ago), the
+// file is read again a moment later, once an editor stalled half-way
+// through a save would have gone on, and taken only when both reads and
+// the stamp agree. Waits a little longer between tries; kFailed when it
+// keeps changing or `stamp()` gives nothing.
 template <typename Stamp, typename ReadWhole>
 ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
   constexpr int kTries = 4;
@@ -73,11 +81,13 @@ ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
     if (!before) break;
     ReadResult read = read_whole(before->size);
     if (read.status != ReadStatus::kRead) return read;
-    const std::optional<FileStamp> after = stamp();
-    if (after != before) continue;
-    if (std::chrono::system_clock::now() - after->modified < kSettleTime) {
+    if (stamp() != before) continue;
+    if (std::chrono::system_clock::now() - before->modified < kCoarseTimes) {
       std::this_thread::sleep_for(kSettleTime);
-      if (stamp() != before) continue;
+      const ReadResult again = read_whole(before->size);
+      if (again.status != ReadStatus::kRead || again.bytes != read.bytes ||
+          stamp() != before)
+        continue;
     }
     return read;
   }

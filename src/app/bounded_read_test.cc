@@ -69,27 +69,38 @@ TEST(ReadBoundedTest, AFailedReadFailsTheWhole) {
 }
 
 TEST(ReadUnchangedTest, AFileThatChangedWhileReadIsReadAgain) {
-  // The first read overlaps an editor's save: the file's stamp before it
-  // and after it differ. The second finds it settled.
+  // Each case: the stamps the file shows, one per look, and what each read
+  // gets. The whole template must come out, never a part of it.
   using std::chrono::system_clock;
   const system_clock::time_point long_ago{};
   const FileStamp saving{4, long_ago, 1}, saved{9, long_ago, 2};
   const FileStamp stalled{4, system_clock::now(), 1};
-  for (const std::vector<FileStamp>& stamps :
-       {std::vector<FileStamp>{saving, saved, saved, saved},
-        // Or it looks unchanged over the read, but was modified a moment
-        // ago and is not the same a moment later: an editor stalled.
-        std::vector<FileStamp>{stalled, stalled, saved, saved, saved}}) {
-    size_t next = 0;
-    std::vector<uint64_t> sizes_read;
+  const FileStamp same_size{9, system_clock::now(), 2};
+  struct Case {
+    std::vector<FileStamp> stamps;
+    std::vector<std::string> reads;
+  };
+  const Case cases[] = {
+      // The first read overlaps an editor's save: the stamps before it and
+      // after it differ. The second finds it settled.
+      {{saving, saved, saved, saved}, {"part", "the whole"}},
+      // It looks unchanged over the read, but was modified a moment ago
+      // and is not the same a moment later: an editor stalled.
+      {{stalled, stalled, saved, saved, saved}, {"part", "part", "the whole"}},
+      // Rewritten at the same size within one tick of the clock: no stamp
+      // tells, the contents do.
+      {{same_size, same_size, same_size, same_size, same_size, same_size},
+       {"mixed 1+2", "the whole", "the whole", "the whole"}},
+  };
+  for (const Case& c : cases) {
+    size_t stamps = 0, reads = 0;
     const ReadResult read = ReadUnchanged(
-        [&]() -> std::optional<FileStamp> { return stamps.at(next++); },
-        [&](uint64_t size) {
-          sizes_read.push_back(size);
-          return ReadResult{ReadStatus::kRead, size == 4 ? "part" : "the whole"};
+        [&]() -> std::optional<FileStamp> { return c.stamps.at(stamps++); },
+        [&](uint64_t) {
+          return ReadResult{ReadStatus::kRead, c.reads.at(reads++)};
         });
     EXPECT_EQ(read.status, ReadStatus::kRead);
     EXPECT_EQ(read.bytes, "the whole");
-    EXPECT_EQ(sizes_read, (std::vector<uint64_t>{4, 9}));
+    EXPECT_EQ(reads, c.reads.size()) << "reads";
   }
 }

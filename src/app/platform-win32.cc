@@ -21,14 +21,15 @@ std::optional<FileStamp> StampOf(HANDLE file) {
   // File times count hundreds of nanoseconds from 1601, the system clock
   // from 1970.
   using Ticks = std::chrono::duration<int64_t, std::ratio<1, 10'000'000>>;
-  const Ticks modified(static_cast<int64_t>(Join(
-      info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)));
-  return FileStamp{Join(info.nFileSizeHigh, info.nFileSizeLow),
-                   std::chrono::system_clock::time_point(
-                       std::chrono::duration_cast<
-                           std::chrono::system_clock::duration>(
-                           modified - Ticks(116'444'736'000'000'000))),
-                   0};
+  const Ticks modified(
+      static_cast<int64_t>(Join(info.ftLastWriteTime.dwHighDateTime,
+                                info.ftLastWriteTime.dwLowDateTime)));
+  return FileStamp{
+      Join(info.nFileSizeHigh, info.nFileSizeLow),
+      std::chrono::system_clock::time_point(
+          std::chrono::duration_cast<std::chrono::system_clock::duration>(
+              modified - Ticks(116'444'736'000'000'000))),
+      0};
 }
 
 ReadResult ReadOpenFile(HANDLE file, size_t max_bytes) {
@@ -56,18 +57,23 @@ ReadResult ReadOpenFile(HANDLE file, size_t max_bytes) {
 
 }  // namespace
 
-std::optional<std::filesystem::path> ProgramDirectory() {
+std::optional<std::filesystem::path> ProgramFile() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, buffer.data(),
                                        static_cast<DWORD>(buffer.size()));
     if (n == 0) return std::nullopt;
     if (n < buffer.size())
-      return std::filesystem::path(buffer.data(), buffer.data() + n)
-          .parent_path();
+      return std::filesystem::path(buffer.data(), buffer.data() + n);
     if (buffer.size() >= 32768 * 2) return std::nullopt;
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::optional<std::filesystem::path> ProgramDirectory() {
+  const std::optional<std::filesystem::path> program = ProgramFile();
+  if (!program) return std::nullopt;
+  return program->parent_path();
 }
 
 bool FileExists(const std::filesystem::path& path) {
@@ -78,8 +84,11 @@ bool FileExists(const std::filesystem::path& path) {
 
 ReadResult ReadWholeFile(const std::filesystem::path& path, size_t max_bytes) {
   const HANDLE file = CreateFileW(
-      LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      LongPath(path).c_str(), GENERIC_READ,
+      // An editor may hold the template open for writing, or to rename it
+      // as it saves; what it does meanwhile, ReadUnchanged sees.
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     const bool gone =

@@ -3,7 +3,10 @@
 // "Writing").
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "app/long_path-win32.h"
 #include "app/platform.h"
@@ -17,14 +20,23 @@ constexpr int kAttempts = 100;
 // How long a file held by another program is waited for.
 constexpr ULONGLONG kLockWaitMs = 2000;
 
-// True for a process that no longer runs: one that does, or that cannot be
-// told from one that does, keeps its temporary file.
-bool LeftByEndedRun(const fs::path&, uint32_t process) {
-  const HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
-  if (!handle) return GetLastError() == ERROR_INVALID_PARAMETER;
-  const bool ended = WaitForSingleObject(handle, 0) != WAIT_TIMEOUT;
-  CloseHandle(handle);
-  return ended;
+// A run holds its temporary file open until the file is in place, so one
+// that can be opened with no sharing at all is no run's any more, in
+// whatever session or on whatever machine sharing the folder that run was:
+// it is removed as it is closed.
+bool RemoveIfAbandoned(const fs::path& file) {
+  const HANDLE handle = CreateFileW(
+      LongPath(file).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+      FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  return handle != INVALID_HANDLE_VALUE && CloseHandle(handle);
+}
+
+// Opens the temporary file `temp` as a run holds it while it is ours:
+// others may rename it (MoveFileExW does, while it is open) or delete it by
+// name, but not open it, so no run takes it for abandoned.
+HANDLE Hold(const std::wstring& temp, DWORD access, DWORD creation) {
+  return CreateFileW(temp.c_str(), access, FILE_SHARE_DELETE, nullptr, creation,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Creates a new file of our own beside `path`, exclusively, so that no other
@@ -32,9 +44,7 @@ bool LeftByEndedRun(const fs::path&, uint32_t process) {
 HANDLE CreateTemporaryBeside(const fs::path& path, std::wstring& temp) {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     temp = LongPath(TemporaryPath(path, GetCurrentProcessId(), attempt));
-    const HANDLE created =
-        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE created = Hold(temp, GENERIC_WRITE, CREATE_NEW);
     if (created != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
       return created;
   }
@@ -66,13 +76,14 @@ bool CanBeReplaced(const std::wstring& target) {
   return true;
 }
 
-// Makes `temp` the file `target` in one step, so that a reader sees either
-// file whole; waits out a lock of up to about two seconds, trying again
-// with a growing pause, as well-known tools do for scanners and sync
-// clients. While the earlier file is held, only that is tried again, not
-// the replace: under Wine every failed ReplaceFileW leaves a file behind.
-bool PutInPlace(const std::wstring& temp, const std::wstring& target,
-                bool replaces) {
+// Makes `temp`, held open in `held`, the file `target` in one step, so
+// that a reader sees either file whole; waits out a lock of up to about two
+// seconds, trying again with a growing pause, as well-known tools do for
+// scanners and sync clients. While the earlier file is held, only that is
+// tried again, not the replace: under Wine every failed ReplaceFileW
+// leaves a file behind.
+bool PutInPlace(HANDLE& held, const std::wstring& temp,
+                const std::wstring& target, bool replaces) {
   const ULONGLONG until = GetTickCount64() + kLockWaitMs;
   DWORD pause = 10;
   for (;;) {
@@ -81,6 +92,10 @@ bool PutInPlace(const std::wstring& temp, const std::wstring& target,
       done = MoveFileExW(temp.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     } else if (CanBeReplaced(target)) {
+      // ReplaceFileW opens the new file with no sharing: it is let go of
+      // for that moment.
+      CloseHandle(held);
+      held = INVALID_HANDLE_VALUE;
       done = ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
     }
@@ -96,37 +111,76 @@ bool PutInPlace(const std::wstring& temp, const std::wstring& target,
     }
     // Another program holding index.htm for a moment (a virus scanner or a
     // sync client reading the fresh file) makes the switch fail so.
-    const bool held = error == ERROR_ACCESS_DENIED ||
+    const bool busy = error == ERROR_ACCESS_DENIED ||
                       error == ERROR_SHARING_VIOLATION ||
                       error == ERROR_LOCK_VIOLATION ||
                       error == ERROR_UNABLE_TO_REMOVE_REPLACED;
-    if (!held || GetTickCount64() >= until) return false;
+    if (!busy || GetTickCount64() >= until) return false;
+    if (held == INVALID_HANDLE_VALUE)
+      held = Hold(temp, GENERIC_READ, OPEN_EXISTING);
     Sleep(pause);
     pause = std::min<DWORD>(pause * 2, 250);
   }
 }
 
+// The file at `path`, links followed, as its volume and index; nullopt
+// when it cannot be opened.
+std::optional<std::pair<DWORD, uint64_t>> FileIdentity(const fs::path& path) {
+  const HANDLE file =
+      CreateFileW(LongPath(path).c_str(), 0,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  if (!known) return std::nullopt;
+  return std::pair{info.dwVolumeSerialNumber,
+                   (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+// True when this user may not write `target`: the read-only attribute (the
+// user's way of keeping it), or an ACL that does not let this user write.
+bool ReadOnly(const std::wstring& target, DWORD attributes) {
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return true;
+  const HANDLE probe =
+      CreateFileW(target.c_str(), FILE_WRITE_DATA,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_ACCESS_DENIED;
+  CloseHandle(probe);
+  return false;
+}
+
 }  // namespace
 
-WriteStatus ReplaceFileContents(const fs::path& path, std::string_view bytes) {
-  // A read-only earlier file is the user's way of keeping it. Checked here
-  // since not every system refuses to replace one.
+WriteStatus ReplaceFileContents(const fs::path& path, std::string_view bytes,
+                                const fs::path& source) {
   const std::wstring target = LongPath(path);
   const DWORD earlier = GetFileAttributesW(target.c_str());
   const bool replaces = earlier != INVALID_FILE_ATTRIBUTES;
-  // A folder of that name is not the user's preview to replace.
-  if (replaces && (earlier & FILE_ATTRIBUTE_DIRECTORY) != 0)
-    return WriteStatus::kFailed;
-  if (replaces && (earlier & FILE_ATTRIBUTE_READONLY) != 0)
-    return WriteStatus::kReadOnly;
+  if (replaces) {
+    // Nor is a folder of that name the user's preview to replace, nor the
+    // template or the program itself, when index.htm is, or leads to, one
+    // of them.
+    const auto identity = FileIdentity(path);
+    const std::optional<fs::path> program = ProgramFile();
+    if ((earlier & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        (identity && (identity == FileIdentity(source) ||
+                      (program && identity == FileIdentity(*program)))))
+      return WriteStatus::kFailed;
+    // Checked here since not every system refuses to replace such a file.
+    if (ReadOnly(target, earlier)) return WriteStatus::kReadOnly;
+  }
 
-  RemoveStaleTemporaries(path, LeftByEndedRun);
+  RemoveStaleTemporaries(path, RemoveIfAbandoned);
   std::wstring temp;
-  const HANDLE file = CreateTemporaryBeside(path, temp);
-  if (file == INVALID_HANDLE_VALUE) return WriteStatus::kFailed;
-  bool ok = WriteAll(file, bytes) && FlushFileBuffers(file);
-  ok = CloseHandle(file) && ok;
-  ok = ok && PutInPlace(temp, target, replaces);
+  HANDLE held = CreateTemporaryBeside(path, temp);
+  if (held == INVALID_HANDLE_VALUE) return WriteStatus::kFailed;
+  const bool ok = WriteAll(held, bytes) && FlushFileBuffers(held) &&
+                  PutInPlace(held, temp, target, replaces);
+  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   if (!ok) DeleteFileW(temp.c_str());
   return ok ? WriteStatus::kWritten : WriteStatus::kFailed;
 }

@@ -6,6 +6,22 @@
 
 #include "test_support.h"
 
+namespace {
+
+// `text` as UTF-16 without a byte-order mark, little- or big-endian.
+std::string Utf16(std::u16string_view text, bool little_endian) {
+  std::string bytes;
+  for (const char16_t unit : text) {
+    const char low = static_cast<char>(unit & 0xFF),
+               high = static_cast<char>(unit >> 8);
+    bytes += little_endian ? low : high;
+    bytes += little_endian ? high : low;
+  }
+  return bytes;
+}
+
+}  // namespace
+
 TEST(SavedInAnotherEncodingTest, UnicodeTemplatesAreTold) {
   // "<p>سلام</p>" as today's editors save it.
   EXPECT_TRUE(
@@ -14,16 +30,30 @@ TEST(SavedInAnotherEncodingTest, UnicodeTemplatesAreTold) {
   EXPECT_TRUE(SavedInAnotherEncoding("\xEF\xBB\xBF<p>x</p>"));
   EXPECT_TRUE(SavedInAnotherEncoding(std::string("\xFF\xFE<\0p\0", 6)));
   EXPECT_TRUE(SavedInAnotherEncoding(std::string("\xFE\xFF\0<\0p", 6)));
-  // Sequences of three and four bytes: the Persian yeh's neighbours in
-  // CJK, an emoji.
-  EXPECT_TRUE(SavedInAnotherEncoding("a\xE4\xB8\x80 \xF0\x9F\x98\x80"));
+  // Persian among other characters of several bytes: a zero-width
+  // non-joiner, guillemets, an emoji.
+  EXPECT_TRUE(
+      SavedInAnotherEncoding(Utf8(u"<p>«نمونه\u200cها» و \U0001F600</p>")));
+  // UTF-16 without a mark, either way round, Persian or not.
+  for (const bool little_endian : {true, false}) {
+    EXPECT_TRUE(SavedInAnotherEncoding(Utf16(u"<p>سلام</p>", little_endian)));
+    EXPECT_TRUE(SavedInAnotherEncoding(Utf16(u"<html></html>", little_endian)));
+  }
 }
 
 TEST(SavedInAnotherEncodingTest, WindowsTemplatesPass) {
   EXPECT_FALSE(SavedInAnotherEncoding(""));
   EXPECT_FALSE(SavedInAnotherEncoding("<html><#SiteName#></html>"));
+  EXPECT_FALSE(SavedInAnotherEncoding(Encoded(u"<p>سلام</p>")));
   EXPECT_FALSE(
       SavedInAnotherEncoding(Encoded(u"<p>سلام، اين يك متن فارسي است.</p>")));
+  // Short words whose bytes pair into valid UTF-8, of other scripts.
+  for (const std::u16string_view word : {u"تک", u"شک", u"سگ", u"رگ", u"اگ"})
+    EXPECT_FALSE(SavedInAnotherEncoding(
+        Encoded(u"<p>" + std::u16string(word) + u"</p>")))
+        << Utf8(word);
+  // A stray NUL is no UTF-16.
+  EXPECT_FALSE(SavedInAnotherEncoding(std::string("<p>x\0</p>", 9)));
   EXPECT_FALSE(SavedInAnotherEncoding(ReadFile(EXAMPLE_TEMPLATE)));
   EXPECT_FALSE(SavedInAnotherEncoding(TemplateWithEveryHighByte()));
 }

@@ -21,10 +21,18 @@ namespace fs = std::filesystem;
 
 void PrintTo(SeenIcon icon, std::ostream* out) {
   switch (icon) {
-    case SeenIcon::kNone: *out << "no icon"; break;
-    case SeenIcon::kError: *out << "the error icon"; break;
-    case SeenIcon::kInformation: *out << "the information icon"; break;
-    case SeenIcon::kOther: *out << "another picture"; break;
+    case SeenIcon::kNone:
+      *out << "no icon";
+      break;
+    case SeenIcon::kError:
+      *out << "the error icon";
+      break;
+    case SeenIcon::kInformation:
+      *out << "the information icon";
+      break;
+    case SeenIcon::kOther:
+      *out << "another picture";
+      break;
   }
 }
 
@@ -104,12 +112,14 @@ TEST_F(RunPreviewTest, SuccessWritesThePreviewBesideTheProgram) {
   WriteFile(folder_ / "Template.htm", kPage);
   RunExpecting(kCreatedMessage, SeenIcon::kInformation);
   EXPECT_EQ(FolderFiles(), AfterSuccess());
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), PreviewOfTemplateWithEveryHighByte());
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"),
+            PreviewOfTemplateWithEveryHighByte());
 
   // A second run replaces the first preview with the same bytes.
   WriteFile(folder_ / "index.htm", "earlier, and longer than nothing");
   RunExpecting(kCreatedMessage, SeenIcon::kInformation);
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), PreviewOfTemplateWithEveryHighByte());
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"),
+            PreviewOfTemplateWithEveryHighByte());
   EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
@@ -117,7 +127,8 @@ TEST_F(RunPreviewTest, FolderWithAPersianName) {
   UseFolder(L"پيش\u200cنمايش قالب");
   WriteFile(folder_ / "Template.htm", kPage);
   RunExpecting(kCreatedMessage, SeenIcon::kInformation);
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), PreviewOfTemplateWithEveryHighByte());
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"),
+            PreviewOfTemplateWithEveryHighByte());
   EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
@@ -167,10 +178,13 @@ TEST_F(EarlierPreviewTest, TemplateOverTheLimitIsRefusedUnread) {
 TEST_F(EarlierPreviewTest, ReadOnlyPreviewIsNotReplaced) {
   WriteFile(folder_ / "Template.htm", kPage);
   const fs::path index = folder_ / "index.htm";
-  ASSERT_TRUE(SetFileAttributesW(index.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(
+      SetFileAttributesW(index.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
   RunExpecting(kReadOnlyMessage, SeenIcon::kError);
   ExpectEarlierPreviewKept();
-  EXPECT_NE(GetFileAttributesW(index.wstring().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_NE(
+      GetFileAttributesW(index.wstring().c_str()) & FILE_ATTRIBUTE_READONLY,
+      0u);
   SetFileAttributesW(index.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -201,7 +215,8 @@ TEST_F(EarlierPreviewTest, BoxOfTheLongestReportFitsTheScreen) {
       << "box " << box.frame.left << "," << box.frame.top << " - "
       << box.frame.right << "," << box.frame.bottom << " on a screen of "
       << screen.right - screen.left << "x" << screen.bottom - screen.top;
-  EXPECT_TRUE(Inside(box.ok_button, screen)) << "the OK button is off the screen";
+  EXPECT_TRUE(Inside(box.ok_button, screen))
+      << "the OK button is off the screen";
   ExpectEarlierPreviewKept();
 }
 
@@ -226,7 +241,8 @@ TEST_F(EarlierPreviewTest, ABriefLockOnThePreviewIsWaitedOut) {
   WriteFile(folder_ / "Template.htm", kPage);
   RunExpecting(kCreatedMessage, SeenIcon::kInformation);
   reader.join();
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), PreviewOfTemplateWithEveryHighByte());
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"),
+            PreviewOfTemplateWithEveryHighByte());
   EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
@@ -238,7 +254,8 @@ TEST_F(EarlierPreviewTest, ReplacingAHiddenPreviewKeepsItHidden) {
   ASSERT_TRUE(SetFileAttributesW(index.c_str(), FILE_ATTRIBUTE_HIDDEN));
   WriteFile(folder_ / "Template.htm", kPage);
   RunExpecting(kCreatedMessage, SeenIcon::kInformation);
-  EXPECT_EQ(ReadFile(folder_ / "index.htm"), PreviewOfTemplateWithEveryHighByte());
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"),
+            PreviewOfTemplateWithEveryHighByte());
   EXPECT_EQ(FolderFiles(), AfterSuccess());
   const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"),
                                    "wine_get_version") != nullptr;
@@ -249,15 +266,39 @@ TEST_F(EarlierPreviewTest, ReplacingAHiddenPreviewKeepsItHidden) {
 }
 
 TEST_F(EarlierPreviewTest, WhatAKilledRunLeftIsRemovedByTheNext) {
-  // No process has an odd id; this test's own still runs.
-  const std::string left = "index.htm.4294967293-0.tmp";
-  const std::string running =
-      "index.htm." + std::to_string(GetCurrentProcessId()) + "-0.tmp";
+  // One that nobody holds open is a killed run's, whatever its process id;
+  // one still open is a live run's, here or on another machine sharing the
+  // folder.
+  const std::string left = "index.htm.4321-0.tmp";
+  const std::string written = "index.htm.4321-1.tmp";
   WriteFile(folder_ / left, "part of a preview");
-  WriteFile(folder_ / running, "part of a preview");
+  WriteFile(folder_ / written, "part of a preview");
+  const HANDLE held =
+      CreateFileW((folder_ / written).wstring().c_str(), GENERIC_WRITE,
+                  FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
   WriteFile(folder_ / "Template.htm", kPage);
   RunExpecting(kCreatedMessage, SeenIcon::kInformation);
+  CloseHandle(held);
   EXPECT_FALSE(fs::exists(folder_ / left));
-  EXPECT_TRUE(fs::remove(folder_ / running));
+  EXPECT_TRUE(fs::remove(folder_ / written));
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
+}
+
+TEST_F(EarlierPreviewTest, TemplateHeldOpenForWritingIsRead) {
+  // An editor keeps the template open to write it (and to rename it when
+  // it saves), letting others only read it.
+  const HANDLE editor = CreateFileW(
+      (folder_ / "Template.htm").wstring().c_str(), GENERIC_WRITE | DELETE,
+      FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(editor, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(editor, kPage.data(),
+                          static_cast<DWORD>(kPage.size()), &written, nullptr));
+  FlushFileBuffers(editor);
+  RunExpecting(kCreatedMessage, SeenIcon::kInformation);
+  CloseHandle(editor);
+  EXPECT_EQ(ReadFile(folder_ / "index.htm"),
+            PreviewOfTemplateWithEveryHighByte());
   EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
