@@ -15,8 +15,10 @@ stage() {
 }
 
 stage "Installing what the tests need, where missing"
+# bindfs, fusefat and dosfstools give the end-to-end tests the folders
+# designers have besides the local disk: FUSE and network-like ones, FAT.
 ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev \
-  libbenchmark-dev clang libclang-rt-14-dev chromium
+  libbenchmark-dev clang libclang-rt-14-dev chromium bindfs fusefat dosfstools
 # Only when missing: a Node.js from outside Debian brings its own npm, and
 # Debian's npm package conflicts with it.
 command -v node >/dev/null || ensure_packages nodejs

@@ -55,13 +55,19 @@ TEST_F(HostileInputTest, SignalDuringTheWriteLeavesNoTemporaryFile) {
   WriteFile(folder_ / "Template.htm", page);
   // Those that ask it to end, and one that ends it outright.
   for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
-    const RunResult result = Run(
-        {.while_writing = [signal](pid_t pid, auto&) { kill(pid, signal); },
-         .ends_normally = false});
+    const RunResult result =
+        Run({.while_writing = [signal](pid_t pid, auto&) { kill(pid, signal); },
+             .ends_normally = false});
     ASSERT_TRUE(WIFSIGNALED(result.status)) << "signal " << signal;
     EXPECT_EQ(WTERMSIG(result.status), signal) << "ended by that signal";
     ExpectEarlierPreviewKept();
   }
+  // Under nohup a hang-up does not end the program, nor the write.
+  const RunResult result =
+      Run({.while_writing = [](pid_t pid, auto&) { kill(pid, SIGHUP); },
+           .hangup_ignored = true});
+  EXPECT_EQ(result.out, kCreated);
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
 TEST_F(HostileInputTest, FileSizeLimitMakesTheWriteFail) {
@@ -74,7 +80,8 @@ TEST_F(HostileInputTest, FileSizeLimitMakesTheWriteFail) {
 TEST_F(HostileInputTest, ClosedOutputDoesNotChangeTheOutcome) {
   WriteFile(folder_ / "Template.htm", "<p><#EntryDate#></p>");
   const std::string expected = "<p>1388/1/1</p>" + Encoded(TestPanelText());
-  for (const auto output : {RunOptions::Output::kClosed, RunOptions::Output::kReaderGone}) {
+  for (const auto output :
+       {RunOptions::Output::kClosed, RunOptions::Output::kReaderGone}) {
     fs::remove(folder_ / "index.htm");
     Run({.output = output});
     EXPECT_EQ(ReadFile(folder_ / "index.htm"), expected);
@@ -84,16 +91,16 @@ TEST_F(HostileInputTest, ClosedOutputDoesNotChangeTheOutcome) {
 
 TEST_F(HostileInputTest, NewPreviewKeepsTheEarlierOnesPermissions) {
   WriteFile(folder_ / "Template.htm", "<p>x</p>");
-  for (const auto& [umask, earlier] : {std::pair{022, fs::perms(0600)},
-                                      std::pair{000, fs::perms(0640)}}) {
+  for (const auto& [umask, earlier] :
+       {std::pair{022, fs::perms(0600)}, std::pair{000, fs::perms(0640)}}) {
     fs::permissions(folder_ / "index.htm", earlier);
     EXPECT_EQ(Run({.umask = umask}).out, kCreated);
     EXPECT_EQ(PreviewPermissions(), earlier);
   }
   // Without an earlier one, as any new file: 0666 less the umask.
   fs::remove(folder_ / "index.htm");
-  Run({.umask = 027});
-  EXPECT_EQ(PreviewPermissions(), fs::perms(0640));
+  Run({.umask = 002});
+  EXPECT_EQ(PreviewPermissions(), fs::perms(0664));
   EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 

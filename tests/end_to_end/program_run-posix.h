@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -31,8 +34,8 @@ namespace fs = std::filesystem;
 struct RunResult {
   std::string out;
   std::string err;
-  int status = 0;        // as waitpid gives it
-  long peak_kb = 0;      // the program's peak resident memory
+  int status = 0;    // as waitpid gives it
+  long peak_kb = 0;  // the program's peak resident memory
 };
 
 // How a run differs from a user's plain start.
@@ -50,6 +53,9 @@ struct RunOptions {
   // Ends by itself, with the status every outcome has; otherwise how it
   // ended is the caller's to check.
   bool ends_normally = true;
+  bool hangup_ignored = false;  // as under nohup
+  // A command the program is started through (its path is appended).
+  std::vector<std::string> through{};
 };
 
 class RunPreviewTest : public ProgramFolderTest {
@@ -57,12 +63,18 @@ class RunPreviewTest : public ProgramFolderTest {
   RunPreviewTest() : ProgramFolderTest(TEMPLATE_PREVIEW_PROGRAM) {}
 
   // Starts the program as `options` say and waits for it, a minute at most.
+  // Runs may overlap, each from a thread of its own.
   RunResult Run(const RunOptions& options = {}) {
-    const fs::path out_file = root_ / "stdout";
-    const fs::path err_file = root_ / "stderr";
+    static std::atomic<int> runs = 0;
+    const std::string run = std::to_string(runs++);
+    const fs::path out_file = root_ / ("stdout-" + run);
+    const fs::path err_file = root_ / ("stderr-" + run);
     const std::string program =
-        (options.program.empty() ? folder_ / "template-preview" : options.program)
+        (options.program.empty() ? folder_ / "template-preview"
+                                 : options.program)
             .string();
+    std::vector<std::string> command = options.through;
+    command.push_back(program);
     int reader_gone[2] = {-1, -1};
     if (options.output == RunOptions::Output::kReaderGone) {
       EXPECT_EQ(pipe(reader_gone), 0);
@@ -70,8 +82,10 @@ class RunPreviewTest : public ProgramFolderTest {
 
     const pid_t pid = fork();
     if (pid == 0) {
-      const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-      const int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+      const int out =
+          open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+      const int err =
+          open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
       if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
           chdir(elsewhere_.c_str()) != 0)
         _exit(101);
@@ -82,13 +96,16 @@ class RunPreviewTest : public ProgramFolderTest {
         close(reader_gone[1]);
       }
       // A plain start: no signal ignored or blocked from the test runner.
-      for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ}) signal(s, SIG_DFL);
+      for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ})
+        signal(s, SIG_DFL);
+      if (options.hangup_ignored) signal(SIGHUP, SIG_IGN);
       sigset_t none;
       sigemptyset(&none);
       sigprocmask(SIG_SETMASK, &none, nullptr);
       if (options.umask) umask(*options.umask);
       if (options.file_size_limit) {
-        const rlimit limit = {*options.file_size_limit, *options.file_size_limit};
+        const rlimit limit = {*options.file_size_limit,
+                              *options.file_size_limit};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(104);
       }
       if (options.as_user != static_cast<uid_t>(-1) &&
@@ -98,8 +115,11 @@ class RunPreviewTest : public ProgramFolderTest {
       for (const std::string& e : options.env)
         envp.push_back(const_cast<char*>(e.c_str()));
       envp.push_back(nullptr);
-      char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-      execve(program.c_str(), argv, envp.data());
+      std::vector<char*> argv;
+      for (const std::string& word : command)
+        argv.push_back(const_cast<char*>(word.c_str()));
+      argv.push_back(nullptr);
+      execve(argv[0], argv.data(), envp.data());
       _exit(103);
     }
     if (reader_gone[0] != -1) {
@@ -110,7 +130,8 @@ class RunPreviewTest : public ProgramFolderTest {
 
     RunResult result;
     rusage usage = {};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::minutes(1);
     pid_t ended = 0;
     while ((ended = wait4(pid, &result.status, WNOHANG, &usage)) == 0 &&
            std::chrono::steady_clock::now() < deadline)
@@ -168,11 +189,12 @@ class FakeZenityTest : public RunPreviewTest {
  protected:
   void InstallFakeZenity(int exit_status) {
     fs::create_directory(root_ / "bin");
-    WriteFile(root_ / "bin" / "zenity",
-              "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
-                  (root_ / "zenity-args").string() +
-                  "\"\necho 'Gtk-WARNING **: cannot open display' >&2\nexit " +
-                  std::to_string(exit_status) + "\n");
+    WriteFile(
+        root_ / "bin" / "zenity",
+        "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
+            (root_ / "zenity-args").string() +
+            "\"\necho 'Gtk-WARNING **: cannot open display' >&2\nexit " +
+            std::to_string(exit_status) + "\n");
     fs::permissions(root_ / "bin" / "zenity", fs::perms::owner_all);
   }
   std::vector<std::string> Env() const {
@@ -188,7 +210,8 @@ inline const std::string kNotCreated = TerminalText(kNotCreatedMessage);
 inline const std::string kReadOnly = TerminalText(kReadOnlyMessage);
 inline const std::string kTemplateTooLarge =
     TerminalText(kTemplateTooLargeMessage);
-inline const std::string kPreviewTooLarge = TerminalText(kPreviewTooLargeMessage);
+inline const std::string kPreviewTooLarge =
+    TerminalText(kPreviewTooLargeMessage);
 
 // An earlier preview beside the program, which a run that writes nothing
 // must leave whole, with no stray file beside it.
@@ -211,3 +234,44 @@ class EarlierPreviewTest : public RunPreviewTest {
   static constexpr char kEarlier[] = "earlier preview";
 };
 
+// The program's folder on a file system of its own, mounted by a command
+// (as root, where the command is installed): FUSE ones stand for USB
+// sticks and network folders, which keep less than the local disk.
+class MountedFolderTest : public EarlierPreviewTest {
+ protected:
+  void TearDown() override {
+    if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
+    EarlierPreviewTest::TearDown();
+  }
+
+  // Mounts a file system over the program's folder with `command` followed
+  // by the folder, and puts the program and an earlier preview in it; false
+  // where that cannot be done.
+  bool Mount(const std::string& command) {
+    if (geteuid() != 0) return false;
+    // FUSE mounts only over an empty folder.
+    for (const fs::path& name : FolderFiles()) fs::remove(folder_ / name);
+    const std::string line =
+        command + " '" + folder_.string() + "' >/dev/null 2>&1";
+    if (std::system(line.c_str()) != 0) return false;
+    mounted_ = true;
+    // Copied byte for byte: a copy's mode cannot be set everywhere.
+    const fs::path program = folder_ / "template-preview";
+    WriteFile(program, ReadFile(TEMPLATE_PREVIEW_PROGRAM));
+    std::error_code no_modes;
+    fs::permissions(program, fs::perms::owner_exec, fs::perm_options::add,
+                    no_modes);
+    WriteFile(folder_ / "index.htm", kEarlier);
+    return true;
+  }
+
+  // A FUSE folder passing the calls to a folder on the local disk: like
+  // many network and FUSE file systems, it has no unnamed files.
+  bool MountFuseFolder() {
+    fs::create_directory(root_ / "backing");
+    return Mount("bindfs '" + (root_ / "backing").string() + "'");
+  }
+
+ private:
+  bool mounted_ = false;
+};

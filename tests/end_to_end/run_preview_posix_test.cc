@@ -56,9 +56,10 @@ TEST_F(RunPreviewTest, UnwritableFolderKeepsTheEarlierPreview) {
   WriteFile(folder_ / "index.htm", "earlier");
   // The preview itself may be written; the folder may not.
   fs::permissions(folder_ / "index.htm", fs::perms(0666));
-  fs::permissions(folder_, fs::perms::owner_write | fs::perms::group_write |
-                               fs::perms::others_write,
-                  fs::perm_options::remove);
+  fs::permissions(
+      folder_,
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+      fs::perm_options::remove);
   // Root writes anywhere; the program then runs as an ordinary user.
   const uid_t nobody = geteuid() == 0 ? 65534 : static_cast<uid_t>(-1);
   const RunResult result = Run({.as_user = nobody});
@@ -109,7 +110,8 @@ TEST_F(FakeZenityTest, TemplateTextReachesTheDialogUninterpreted) {
 
 TEST_F(FakeZenityTest, FailingOrMissingDialogFallsBackToTheTerminal) {
   InstallFakeZenity(1);
-  EXPECT_EQ(Run({.env = Env()}).err, TerminalText(NotFoundMessage(u"Template.htm")));
+  EXPECT_EQ(Run({.env = Env()}).err,
+            TerminalText(NotFoundMessage(u"Template.htm")));
   // Without a display, zenity is not even tried.
   fs::remove(root_ / "zenity-args");
   WriteFile(folder_ / "Template.htm", "<p>x</p>");
@@ -224,6 +226,7 @@ TEST_F(RunPreviewTest, MegabytesOfOpeningsGiveAShortReport) {
     EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
     EXPECT_EQ(FolderFiles(), AfterSuccess());
   }
-  EXPECT_TRUE(Run().err.ends_with(TerminalText(
-      u"و " + DecodeWindows1256(std::to_string(kOpenings - 25)) + u" مورد ديگر")));
+  EXPECT_TRUE(Run().err.ends_with(
+      TerminalText(u"و " + DecodeWindows1256(std::to_string(kOpenings - 25)) +
+                   u" مورد ديگر")));
 }

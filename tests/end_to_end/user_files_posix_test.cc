@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -29,21 +31,23 @@ class UserFilesTest : public EarlierPreviewTest {
   }
 };
 
-// An ACL as the kernel keeps it in "system.posix_acl_access": user::rw-,
-// user:65534:r--, group::r--, mask::r--, other::---.
-std::string AccessControlList() {
+// An ACL as the kernel keeps it ("system.posix_acl_access" and
+// "system.posix_acl_default"): a version, then each entry's tag,
+// permissions and id.
+struct AclEntry {
+  uint16_t tag;  // 0x01 the owner, 0x02 a user, 0x04 the group, 0x10 the
+                 // mask, 0x20 others
+  uint16_t permissions;
+  uint32_t id = UINT32_MAX;
+};
+std::string Acl(std::initializer_list<AclEntry> entries) {
   std::string acl("\x02\0\0\0", 4);
-  const auto entry = [&acl](uint16_t tag, uint16_t permissions, uint32_t id) {
-    for (int b = 0; b < 2; ++b) acl += static_cast<char>(tag >> (8 * b));
+  for (const AclEntry& entry : entries) {
+    for (int b = 0; b < 2; ++b) acl += static_cast<char>(entry.tag >> (8 * b));
     for (int b = 0; b < 2; ++b)
-      acl += static_cast<char>(permissions >> (8 * b));
-    for (int b = 0; b < 4; ++b) acl += static_cast<char>(id >> (8 * b));
-  };
-  entry(0x01, 6, UINT32_MAX);
-  entry(0x02, 4, 65534);
-  entry(0x04, 4, UINT32_MAX);
-  entry(0x10, 4, UINT32_MAX);
-  entry(0x20, 0, UINT32_MAX);
+      acl += static_cast<char>(entry.permissions >> (8 * b));
+    for (int b = 0; b < 4; ++b) acl += static_cast<char>(entry.id >> (8 * b));
+  }
   return acl;
 }
 
@@ -69,18 +73,131 @@ TEST_F(UserFilesTest, TemplateInAnotherEncodingIsRefused) {
   }
 }
 
-TEST_F(UserFilesTest, NewPreviewIsNeverOpenToOthersWhileWritten) {
-  // Large enough to be seen while it is written; with no umask, a file
-  // created with the usual 0666 would be open to all.
-  WriteFile(folder_ / "Template.htm", RealisticTemplate(16 << 20));
-  fs::permissions(Index(), fs::perms(0600));
-  mode_t seen = 0777;
-  Run({.umask = 0, .while_writing = [&seen](pid_t, const fs::path& file) {
+namespace {
+
+// Each case on the local disk, where the new file has no name until it is
+// complete, and on a FUSE folder, where it has one from the start.
+class LocalOrFuseFolderTest : public MountedFolderTest,
+                              public testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    MountedFolderTest::SetUp();
+    if (GetParam() && !MountFuseFolder())
+      GTEST_SKIP() << "no FUSE folder here (needs root and bindfs)";
+  }
+  fs::path Index() const { return folder_ / "index.htm"; }
+};
+
+INSTANTIATE_TEST_SUITE_P(Folders, LocalOrFuseFolderTest, testing::Bool(),
+                         [](const auto& param) {
+                           return param.param ? "Fuse" : "Local";
+                         });
+
+}  // namespace
+
+TEST_P(LocalOrFuseFolderTest, NewPreviewIsNeverOpenToOthersBeforeItIsWhole) {
+  // Large enough to be watched as it is written. With no umask and an
+  // earlier preview open to all, a file given its mode too early could be
+  // read by others as it grows.
+  const std::string page = RealisticTemplate(16 << 20);
+  const std::string preview = BuildPreview(page).preview.value();
+  WriteFile(folder_ / "Template.htm", page);
+  fs::permissions(Index(), fs::perms(0644));
+  size_t looks = 0;
+  std::string early;
+  Run({.umask = 0, .while_writing = [&](pid_t, const fs::path& file) {
          struct stat info;
-         if (stat(file.c_str(), &info) == 0) seen = info.st_mode & 0777;
+         while (stat(file.c_str(), &info) == 0) {  // until it is closed
+           ++looks;
+           if ((info.st_mode & 077) != 0 && early.empty() &&
+               static_cast<size_t>(info.st_size) < preview.size())
+             early = std::to_string(info.st_size) + " bytes, mode " +
+                     std::to_string(info.st_mode & 0777);
+         }
        }});
-  EXPECT_EQ(seen & 077, 0u) << "mode while written: " << std::oct << seen;
-  EXPECT_EQ(PreviewPermissions(), fs::perms(0600));
+  EXPECT_EQ(early, "") << "open to others before it was whole";
+  EXPECT_GT(looks, 0u);
+  EXPECT_EQ(PreviewPermissions(), fs::perms(0644));
+  EXPECT_TRUE(ReadFile(Index()) == preview);
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
+}
+
+TEST_F(MountedFolderTest, PreviewIsMadeOnAFatFileSystem) {
+  // FAT sticks keep no modes, owners or attributes: setting them fails,
+  // which must not cost the preview, with an earlier one or without.
+  const fs::path image = root_ / "fat.img";
+  WriteFile(image, "");
+  fs::resize_file(image, 64 << 20);
+  if (std::system(
+          ("mkfs.vfat '" + image.string() + "' >/dev/null 2>&1").c_str()) !=
+          0 ||
+      !Mount("fusefat -o rw+ '" + image.string() + "'"))
+    GTEST_SKIP() << "no FAT file system here (needs root, dosfstools, fusefat)";
+  const std::string page = "<p><#EntryDate#></p>";
+  WriteFile(folder_ / "Template.htm", page);
+  for (const bool earlier : {true, false}) {
+    if (!earlier) fs::remove(folder_ / "index.htm");
+    EXPECT_EQ(Run().out, kCreated) << "with an earlier preview: " << earlier;
+    EXPECT_EQ(ReadFile(folder_ / "index.htm"), BuildPreview(page).preview);
+    EXPECT_EQ(FolderFiles(), AfterSuccess());
+  }
+}
+
+namespace {
+
+// The process, in whatever namespace, that has a temporary file of the
+// program's folder `folder` open; 0 when none does within ten seconds.
+pid_t ProcessWriting(const fs::path& folder) {
+  const std::string prefix = folder.string() + "/index.htm.";
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::error_code gone;
+    for (const auto& process : fs::directory_iterator("/proc", gone)) {
+      std::error_code closed;
+      for (const auto& fd :
+           fs::directory_iterator(process.path() / "fd", closed)) {
+        const std::string file = fs::read_symlink(fd.path(), closed).string();
+        if (!closed && file.starts_with(prefix) && file.ends_with(".tmp"))
+          return std::stoi(process.path().filename().string());
+      }
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+TEST_F(MountedFolderTest, RunsInOtherProcessNamespacesShareAFolder) {
+  // A run in a container sharing the folder has a process id that means
+  // nothing outside it, where that id may be free. On a FUSE folder its
+  // file has its temporary name while it is written: the run outside must
+  // not take it for a killed run's and remove it.
+  if (!MountFuseFolder() || std::system("unshare --pid --fork true") != 0)
+    GTEST_SKIP() << "needs root, bindfs and unshare";
+  // The contained run gets the process id `free`, which nothing here has.
+  int free = 32000;
+  while (free > 300 && fs::exists("/proc/" + std::to_string(free))) --free;
+  const std::string page = RealisticTemplate(4 << 20);
+  WriteFile(folder_ / "Template.htm", page);
+  RunResult contained;
+  std::thread container([&] {
+    contained =
+        Run({.through = {"/usr/bin/unshare", "--pid", "--fork", "--mount-proc",
+                         "/bin/sh", "-c",
+                         "echo " + std::to_string(free - 1) +
+                             " >/proc/sys/kernel/ns_last_pid && \"$0\""}});
+  });
+  // Held still while its file has its name, until the other run is done.
+  const pid_t writer = ProcessWriting(folder_);
+  EXPECT_NE(writer, 0) << "the contained run's file was not seen";
+  if (writer != 0) kill(writer, SIGSTOP);
+  const RunResult outside = Run();
+  if (writer != 0) kill(writer, SIGCONT);
+  container.join();
+  EXPECT_EQ(outside.out, kCreated);
+  EXPECT_EQ(contained.out, kCreated);
+  EXPECT_TRUE(ReadFile(folder_ / "index.htm") == BuildPreview(page).preview);
   EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
@@ -119,7 +236,9 @@ TEST_F(UserFilesTest, ReplacingKeepsGroupModeAclAndExtendedAttributes) {
   if (root) {
     ASSERT_EQ(chown(Index().c_str(), 0, 65534), 0);
   }
-  const std::string acl = AccessControlList();
+  // user::rw-, user:65534:r--, group::r--, mask::r--, other::---
+  const std::string acl =
+      Acl({{0x01, 6}, {0x02, 4, 65534}, {0x04, 4}, {0x10, 4}, {0x20, 0}});
   if (setxattr(Index().c_str(), "user.designer", "kept", 4, 0) != 0 ||
       setxattr(Index().c_str(), "system.posix_acl_access", acl.data(),
                acl.size(), 0) != 0)
@@ -135,6 +254,34 @@ TEST_F(UserFilesTest, ReplacingKeepsGroupModeAclAndExtendedAttributes) {
   EXPECT_EQ(info.st_mode & 07777, 0640u) << "the mode the ACL's mask gives";
   EXPECT_EQ(Attribute(Index(), "user.designer"), "kept");
   EXPECT_EQ(Attribute(Index(), "system.posix_acl_access"), acl);
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
+}
+
+TEST_F(UserFilesTest, AFolderDefaultAclOpensTheNewPreviewToNoOneNew) {
+  // The folder gives new files an entry for another user; the earlier
+  // preview has none, and the new one must not have it either.
+  // user::rw-, user:65534:rw-, group::r--, mask::rw-, other::---
+  const std::string folder_acl =
+      Acl({{0x01, 6}, {0x02, 6, 65534}, {0x04, 4}, {0x10, 6}, {0x20, 0}});
+  if (setxattr(folder_.c_str(), "system.posix_acl_default", folder_acl.data(),
+               folder_acl.size(), 0) != 0)
+    GTEST_SKIP() << "no ACLs here";
+  fs::permissions(Index(), fs::perms(0640));
+  WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  EXPECT_EQ(Run().out, kCreated);
+  EXPECT_EQ(Attribute(Index(), "system.posix_acl_access"), "<none>");
+  EXPECT_EQ(PreviewPermissions(), fs::perms(0640));
+
+  // Without an earlier preview, the new one gets what the folder gives a
+  // file made as usual, whatever the umask.
+  fs::remove(Index());
+  const fs::path usual = root_ / "usual.htm";
+  close(open((folder_ / "usual.htm").c_str(), O_CREAT | O_WRONLY, 0666));
+  fs::rename(folder_ / "usual.htm", usual);
+  EXPECT_EQ(Run({.umask = 022}).out, kCreated);
+  EXPECT_EQ(Attribute(Index(), "system.posix_acl_access"),
+            Attribute(usual, "system.posix_acl_access"));
+  EXPECT_EQ(PreviewPermissions(), fs::status(usual).permissions());
   EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
@@ -163,15 +310,28 @@ TEST_F(UserFilesTest, ALinkNamedIndexIsFollowedAndStaysALink) {
   EXPECT_EQ(ReadFile(web / "page.htm"), ExpectedPreview("<p>x</p>"));
   EXPECT_TRUE(fs::is_symlink(Index()));
 
-  // Not into a folder that is not there, nor over a folder.
-  for (const char* target : {"../nowhere/page.htm", "../web"}) {
+  // Not into a folder that is not there, nor over a folder, nor over the
+  // template or the program, whatever links lead there.
+  fs::create_symlink("../tool/Template.htm", web / "template.htm");
+  for (const char* target : {"../nowhere/page.htm", "../web", "Template.htm",
+                             "../web/template.htm", "template-preview"}) {
     fs::remove(Index());
     fs::create_symlink(target, Index());
     EXPECT_EQ(Run().err, kNotCreated) << target;
     EXPECT_EQ(fs::read_symlink(Index()), target);
+    EXPECT_EQ(ReadFile(folder_ / "Template.htm"), "<p>x</p>");
   }
-  EXPECT_EQ(FileNames(web), std::set<fs::path>{"page.htm"});
+  EXPECT_EQ(FileNames(web), (std::set<fs::path>{"page.htm", "template.htm"}));
   EXPECT_EQ(FolderFiles(), AfterSuccess());
+
+  // Through a chain of links, each relative to its own folder (not to the
+  // working directory).
+  fs::remove(Index());
+  fs::create_symlink("../web/link.htm", Index());
+  fs::create_symlink("page.htm", web / "link.htm");
+  EXPECT_EQ(Run().out, kCreated);
+  EXPECT_TRUE(fs::is_symlink(web / "link.htm"));
+  EXPECT_EQ(ReadFile(web / "page.htm"), ExpectedPreview("<p>x</p>"));
 }
 
 TEST_F(UserFilesTest, TemplateSavedWhileReadIsNeverPreviewedInPart) {
