@@ -17,6 +17,7 @@ TEST(FindUnknownTagsTest, ReportsEveryLeftoverInPageOrder) {
 TEST(FindUnknownTagsTest, TagEndsAtFirstCloseBehindItsOpening) {
   // "#>" may begin at the "#" of the opening itself.
   EXPECT_EQ(FindUnknownTags("x<#>y"), u"<#>\r\n");
+  EXPECT_EQ(FindUnknownTags("<#A#><#>b#>"), u"<#A#>\r\n<#>\r\n");
   // A second opening inside an unclosed tag ends at the same close.
   EXPECT_EQ(FindUnknownTags("<#A <#B#> C#>"), u"<#A <#B#>\r\n<#B#>\r\n");
   EXPECT_EQ(FindUnknownTags("<#<#X#>"), u"<#<#X#>\r\n<#X#>\r\n");
