@@ -44,8 +44,8 @@ def main():
                 expect(example == f.read(), "Template.htm is not the example")
             expect(guide == notepad_text("packaging/README.txt"),
                    "README.txt is not packaging/README.txt for Notepad")
-            expect(tags == notepad_text("docs/TAGS.md"),
-                   "TAGS.txt is not docs/TAGS.md for Notepad")
+            expect(tags == notepad_text("docs/TAGS.txt"),
+                   "TAGS.txt is not docs/TAGS.txt for Notepad")
             for name, text in (("README.txt", guide), ("TAGS.txt", tags)):
                 expect(text.count(b"\n") == text.count(b"\r\n"),
                        f"{name} has a line end without CR")
