@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <set>
 #include <string>
@@ -158,8 +159,8 @@ TEST(TagReferenceTest, SaysWhatThePanelNeedsFromTheTemplate) {
   int fills = 0;
   for (std::sregex_iterator it(panel.begin(), panel.end(), fill), end;
        it != end; ++it, ++fills)
-    EXPECT_NE(reference.find(WholeLine("  " + (*it)[1].str() + " = " +
-                                       (*it)[2].str())),
+    EXPECT_NE(reference.find(
+                  WholeLine("  " + (*it)[1].str() + " = " + (*it)[2].str())),
               std::string::npos)
         << (*it)[1];
   EXPECT_EQ(fills, 11);
