@@ -3,9 +3,9 @@
 
     check_zip.py ZIP SOURCE_FOLDER
 
-The zip holds one folder with the program, the example template, the
-designer's guide (README.txt) and the tag reference (TAGS.txt), in that
-order; the texts are the ones in the sources, as Notepad wants them (CR LF
+The zip holds the program, the example template, the designer's guide
+(README.txt) and the tag reference (TAGS.txt), in that order and at its top
+level, so that "Extract All" makes one folder and not a folder in a folder; the texts are the ones in the sources, as Notepad wants them (CR LF
 line ends, a UTF-8 byte-order mark); every entry has the fixed time.
 """
 
@@ -16,7 +16,6 @@ import zipfile
 
 def main():
     zip_path, source = sys.argv[1], sys.argv[2]
-    folder = os.path.basename(zip_path)[: -len(".zip")]
     failures = []
 
     def expect(condition, what):
@@ -31,9 +30,8 @@ def main():
     with zipfile.ZipFile(zip_path) as archive:
         entries = archive.infolist()
         names = [entry.filename for entry in entries]
-        expected_names = [folder + "/" + name for name in
-                          ("template-preview.exe", "Template.htm",
-                           "README.txt", "TAGS.txt")]
+        expected_names = ["template-preview.exe", "Template.htm",
+                          "README.txt", "TAGS.txt"]
         expect(names == expected_names, f"entries {names}")
         for entry in entries:
             expect(entry.date_time == (2000, 1, 1, 0, 0, 0),
@@ -46,8 +44,8 @@ def main():
                 expect(example == f.read(), "Template.htm is not the example")
             expect(guide == notepad_text("packaging/README.txt"),
                    "README.txt is not packaging/README.txt for Notepad")
-            expect(tags == notepad_text("docs/TAGS.md"),
-                   "TAGS.txt is not docs/TAGS.md for Notepad")
+            expect(tags == notepad_text("docs/TAGS.txt"),
+                   "TAGS.txt is not docs/TAGS.txt for Notepad")
             for name, text in (("README.txt", guide), ("TAGS.txt", tags)):
                 expect(text.count(b"\n") == text.count(b"\r\n"),
                        f"{name} has a line end without CR")

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Makes the Windows download: a zip of the given files, in the given order,
-inside one folder.
+at its top level, so that Windows' "Extract All" gives one folder, named
+after the zip, with the files in it (a folder inside the zip would end up
+in a second folder of the same name).
 
-    make_zip.py OUT.zip FOLDER [--text NAME]... FILE[=NAME]...
+    make_zip.py OUT.zip [--text NAME]... FILE[=NAME]...
 
 A file goes in under its own name, or under NAME when one is given. The zip
 depends on the files' bytes alone, so that the same sources give the same
@@ -23,7 +25,6 @@ FIXED_TIME = (2000, 1, 1, 0, 0, 0)
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("zip")
-    parser.add_argument("folder")
     parser.add_argument("--text", action="append", default=[])
     parser.add_argument("files", nargs="+")
     args = parser.parse_args()
@@ -39,7 +40,7 @@ def main():
                 data = data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
                 if not data.isascii() and not data.startswith(b"\xef\xbb\xbf"):
                     data = b"\xef\xbb\xbf" + data
-            entry = zipfile.ZipInfo(args.folder + "/" + name, FIXED_TIME)
+            entry = zipfile.ZipInfo(name, FIXED_TIME)
             # A plain Unix mode, so that it unpacks as ordinary files there
             # too; Windows looks at none of it.
             entry.create_system = 3
