@@ -39,7 +39,9 @@ size_t SequenceLength(std::string_view text, char32_t& code_point) {
 }
 
 bool Utf16WithoutMark(std::string_view page) {
-  if (page.size() % 2 != 0) return false;
+  // Most pages hold no NUL at all, which memchr tells at a glance.
+  if (page.size() % 2 != 0 || page.find('\0') == std::string_view::npos)
+    return false;
   size_t nul[2] = {0, 0};  // at even offsets, at odd ones
   for (size_t i = 0; i < page.size(); ++i) nul[i % 2] += page[i] == '\0';
   const size_t units = page.size() / 2;
