@@ -54,8 +54,9 @@ std::optional<fs::path> FollowLinks(fs::path path) {
 // (where the file system shares locks, as NFS does) on whatever machine:
 // what can be locked now is abandoned. Only this user's regular files.
 bool RemoveIfAbandoned(const fs::path& file) {
+  // Open for writing too: NFS locks a file exclusively only then.
   const int fd = RetryOnInterrupt([&] {
-    return ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    return ::open(file.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   });
   if (fd == -1) return false;
   struct stat held, named;
