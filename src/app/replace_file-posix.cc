@@ -48,6 +48,14 @@ std::optional<fs::path> FollowLinks(fs::path path) {
   return std::nullopt;
 }
 
+// True when `name` still leads to the file open as `fd`, and not to one
+// another run has put there since.
+bool StillNamed(int fd, const char* name) {
+  struct stat held, named;
+  return ::fstat(fd, &held) == 0 && ::lstat(name, &named) == 0 &&
+         named.st_dev == held.st_dev && named.st_ino == held.st_ino;
+}
+
 // Removes the leftover `file` when no run can still own it. A run keeps
 // its temporary file locked for as long as it has one, and the lock ends
 // with the process that held it, in whatever process namespace it ran or
@@ -59,14 +67,13 @@ bool RemoveIfAbandoned(const fs::path& file) {
     return ::open(file.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   });
   if (fd == -1) return false;
-  struct stat held, named;
+  struct stat held;
   // Still the file of that name once locked: not one a new run made there
   // after another removed the one opened.
   const bool abandoned =
       ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
       held.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-      ::lstat(file.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
-      named.st_ino == held.st_ino && ::unlink(file.c_str()) == 0;
+      StillNamed(fd, file.c_str()) && ::unlink(file.c_str()) == 0;
   ::close(fd);
   return abandoned;
 }
@@ -85,10 +92,7 @@ int CreateLocked(const std::string& name) {
   });
   if (fd == -1) return -1;
   HoldAsOurs(fd);
-  struct stat held, named;
-  if (::fstat(fd, &held) == 0 && ::lstat(name.c_str(), &named) == 0 &&
-      named.st_dev == held.st_dev && named.st_ino == held.st_ino)
-    return fd;
+  if (StillNamed(fd, name.c_str())) return fd;
   ::close(fd);
   errno = EEXIST;
   return -1;

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/terminal_text.h"
+#include "pipeline/build_preview.h"
 #include "pipeline/messages.h"
 #include "test_support.h"
 
@@ -57,6 +58,24 @@ struct RunOptions {
   // A command the program is started through (its path is appended).
   std::vector<std::string> through{};
 };
+
+// The new preview of the program's folder `folder` among the files process
+// `pid` has open (its link in /proc): a file that has no name yet ("#...
+// (deleted)") or is named as a temporary file.
+inline std::optional<fs::path> NewPreviewOpenBy(pid_t pid,
+                                                const fs::path& folder) {
+  const std::string inside = folder.string() + "/";
+  std::error_code gone;
+  for (const auto& fd :
+       fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", gone)) {
+    std::error_code closed;
+    const std::string file = fs::read_symlink(fd.path(), closed).string();
+    if (!closed && file.starts_with(inside) &&
+        (file.ends_with(" (deleted)") || file.ends_with(".tmp")))
+      return fd.path();
+  }
+  return std::nullopt;
+}
 
 class RunPreviewTest : public ProgramFolderTest {
  protected:
@@ -155,28 +174,24 @@ class RunPreviewTest : public ProgramFolderTest {
   }
 
  private:
-  // Calls `call` as soon as the program has its new preview open: a file of
-  // the program's folder that has no name yet ("#... (deleted)") or is
-  // named as a temporary file.
+  // Calls `call` as soon as the program has its new preview open.
   void WhileWriting(
       pid_t pid,
       const std::function<void(pid_t, const fs::path&)>& call) const {
-    const fs::path open_files = "/proc/" + std::to_string(pid) + "/fd";
-    const std::string folder = folder_.string() + "/";
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (std::chrono::steady_clock::now() < deadline) {
-      std::error_code gone;
-      for (const auto& fd : fs::directory_iterator(open_files, gone)) {
-        std::error_code closed;
-        const std::string file = fs::read_symlink(fd.path(), closed).string();
-        if (!closed && file.starts_with(folder) &&
-            (file.ends_with(" (deleted)") || file.ends_with(".tmp"))) {
-          call(pid, fd.path());
-          return;
-        }
+    // Until the program has ended (seen without reaping it).
+    const auto ended = [pid] {
+      siginfo_t info = {};
+      return waitid(P_PID, static_cast<id_t>(pid), &info,
+                    WEXITED | WNOHANG | WNOWAIT) == 0 &&
+             info.si_pid == pid;
+    };
+    while (std::chrono::steady_clock::now() < deadline && !ended()) {
+      if (const auto file = NewPreviewOpenBy(pid, folder_)) {
+        call(pid, *file);
+        return;
       }
-      if (gone) break;
       std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     ADD_FAILURE() << "the program wrote no preview that could be seen";
@@ -227,8 +242,12 @@ class EarlierPreviewTest : public RunPreviewTest {
     EXPECT_EQ(FolderFiles(), AfterSuccess());
   }
 
+  fs::path Index() const { return folder_ / "index.htm"; }
   fs::perms PreviewPermissions() const {
-    return fs::status(folder_ / "index.htm").permissions();
+    return fs::status(Index()).permissions();
+  }
+  static std::string ExpectedPreview(const std::string& page) {
+    return BuildPreview(page).preview.value();
   }
 
   static constexpr char kEarlier[] = "earlier preview";

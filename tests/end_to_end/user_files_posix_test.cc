@@ -23,13 +23,7 @@
 
 namespace {
 
-class UserFilesTest : public EarlierPreviewTest {
- protected:
-  fs::path Index() const { return folder_ / "index.htm"; }
-  std::string ExpectedPreview(const std::string& page) const {
-    return BuildPreview(page).preview.value();
-  }
-};
+class UserFilesTest : public EarlierPreviewTest {};
 
 // An ACL as the kernel keeps it ("system.posix_acl_access" and
 // "system.posix_acl_default"): a version, then each entry's tag,
@@ -85,7 +79,6 @@ class LocalOrFuseFolderTest : public MountedFolderTest,
     if (GetParam() && !MountFuseFolder())
       GTEST_SKIP() << "no FUSE folder here (needs root and bindfs)";
   }
-  fs::path Index() const { return folder_ / "index.htm"; }
 };
 
 INSTANTIATE_TEST_SUITE_P(Folders, LocalOrFuseFolderTest, testing::Bool(),
@@ -100,7 +93,7 @@ TEST_P(LocalOrFuseFolderTest, NewPreviewIsNeverOpenToOthersBeforeItIsWhole) {
   // earlier preview open to all, a file given its mode too early could be
   // read by others as it grows.
   const std::string page = RealisticTemplate(16 << 20);
-  const std::string preview = BuildPreview(page).preview.value();
+  const std::string preview = ExpectedPreview(page);
   WriteFile(folder_ / "Template.htm", page);
   fs::permissions(Index(), fs::perms(0644));
   size_t looks = 0;
@@ -138,29 +131,25 @@ TEST_F(MountedFolderTest, PreviewIsMadeOnAFatFileSystem) {
   for (const bool earlier : {true, false}) {
     if (!earlier) fs::remove(folder_ / "index.htm");
     EXPECT_EQ(Run().out, kCreated) << "with an earlier preview: " << earlier;
-    EXPECT_EQ(ReadFile(folder_ / "index.htm"), BuildPreview(page).preview);
+    EXPECT_EQ(ReadFile(folder_ / "index.htm"), ExpectedPreview(page));
     EXPECT_EQ(FolderFiles(), AfterSuccess());
   }
 }
 
 namespace {
 
-// The process, in whatever namespace, that has a temporary file of the
+// The process, in whatever namespace, that has the new preview of the
 // program's folder `folder` open; 0 when none does within ten seconds.
 pid_t ProcessWriting(const fs::path& folder) {
-  const std::string prefix = folder.string() + "/index.htm.";
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (std::chrono::steady_clock::now() < deadline) {
     std::error_code gone;
     for (const auto& process : fs::directory_iterator("/proc", gone)) {
-      std::error_code closed;
-      for (const auto& fd :
-           fs::directory_iterator(process.path() / "fd", closed)) {
-        const std::string file = fs::read_symlink(fd.path(), closed).string();
-        if (!closed && file.starts_with(prefix) && file.ends_with(".tmp"))
-          return std::stoi(process.path().filename().string());
-      }
+      const std::string pid = process.path().filename().string();
+      if (pid.find_first_not_of("0123456789") == std::string::npos &&
+          NewPreviewOpenBy(std::stoi(pid), folder))
+        return std::stoi(pid);
     }
   }
   return 0;
@@ -197,7 +186,7 @@ TEST_F(MountedFolderTest, RunsInOtherProcessNamespacesShareAFolder) {
   container.join();
   EXPECT_EQ(outside.out, kCreated);
   EXPECT_EQ(contained.out, kCreated);
-  EXPECT_TRUE(ReadFile(folder_ / "index.htm") == BuildPreview(page).preview);
+  EXPECT_TRUE(ReadFile(folder_ / "index.htm") == ExpectedPreview(page));
   EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
