@@ -7,6 +7,13 @@ std::u16string NotFoundMessage(std::u16string_view file_name) {
   return text;
 }
 
+std::u16string WrongCharsetMessage(std::u16string_view label) {
+  std::u16string text = u"charset=";
+  text += label;
+  text += u" باشد، نه charset=windows-1256 بايد Template.htm در فايل";
+  return text;
+}
+
 std::u16string ReportMessage(std::u16string_view header,
                              std::u16string_view report) {
   std::u16string text(header);

@@ -22,6 +22,9 @@ TEST(MessagesTest, TextsAreExactlyTheSystemsOwnAndLieInTheCodePage) {
       {std::u16string(kCannotOpenMessage), u"فايل باز نشد"},
       {std::u16string(kOtherEncodingMessage),
        u"ذخيره نشده است Windows-1256 با كدگذاري Template.htm فايل"},
+      {WrongCharsetMessage(u"UTF-8"),
+       u"charset=UTF-8 باشد، نه charset=windows-1256 بايد Template.htm در "
+       u"فايل"},
       {std::u16string(kCreatedMessage), u"ساخته شد index.htm فايل"},
       {std::u16string(kNotCreatedMessage), u"ساخته نشد index.htm فايل"},
       {std::u16string(kReadOnlyMessage), u"فقط خواندني است index.htm فايل"},
