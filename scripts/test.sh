@@ -17,8 +17,11 @@ stage() {
 stage "Installing what the tests need, where missing"
 # bindfs, fusefat and dosfstools give the end-to-end tests the folders
 # designers have besides the local disk: FUSE and network-like ones, FAT.
+# myspell-fa is Debian's Persian word list, every word of which the encoding
+# check must take for Windows-1256 when it stands alone on a page.
 ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev \
-  libbenchmark-dev clang libclang-rt-14-dev chromium bindfs fusefat dosfstools
+  libbenchmark-dev clang libclang-rt-14-dev chromium bindfs fusefat dosfstools \
+  myspell-fa
 # Only when missing: a Node.js from outside Debian brings its own npm, and
 # Debian's npm package conflicts with it.
 command -v node >/dev/null || ensure_packages nodejs

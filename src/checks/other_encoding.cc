@@ -5,63 +5,50 @@
 namespace {
 
 // The length of the well-formed UTF-8 sequence at the start of `text`, or 0
-// where there is none (Unicode's table of well-formed byte sequences: no
-// overlong forms, no surrogates, nothing past U+10FFFF); `code_point`
-// receives the character it stands for.
+// where there is none (no overlong form, no surrogate, nothing past
+// U+10FFFF); `code_point` receives the character it stands for.
 size_t SequenceLength(std::string_view text, char32_t& code_point) {
-  const auto byte = [&](size_t i) {
-    return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u;
-  };
-  const auto continues = [&](size_t i, unsigned low, unsigned high) {
-    return byte(i) >= low && byte(i) <= high;
-  };
-  const unsigned lead = byte(0);
-  size_t length = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = continues(1, 0x80, 0xBF) ? 2 : 0;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    const unsigned low = lead == 0xE0 ? 0xA0 : 0x80;
-    const unsigned high = lead == 0xED ? 0x9F : 0xBF;
-    length = continues(1, low, high) && continues(2, 0x80, 0xBF) ? 3 : 0;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    const unsigned low = lead == 0xF0 ? 0x90 : 0x80;
-    const unsigned high = lead == 0xF4 ? 0x8F : 0xBF;
-    length = continues(1, low, high) && continues(2, 0x80, 0xBF) &&
-                     continues(3, 0x80, 0xBF)
-                 ? 4
-                 : 0;
-  }
-  if (length == 0) return 0;
+  const auto lead = static_cast<unsigned char>(text[0]);
+  const size_t length = lead >= 0xF0   ? 4
+                        : lead >= 0xE0 ? 3
+                        : lead >= 0xC0 ? 2
+                                       : 0;
+  if (length == 0 || lead > 0xF4 || text.size() < length) return 0;
   code_point = lead & (0x7Fu >> length);
-  for (size_t i = 1; i < length; ++i)
-    code_point = code_point << 6 | (byte(i) & 0x3Fu);
-  return length;
+  for (size_t i = 1; i < length; ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if ((byte & 0xC0u) != 0x80u) return 0;
+    code_point = code_point << 6 | (byte & 0x3Fu);
+  }
+  constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  const bool surrogate = code_point >= 0xD800 && code_point <= 0xDFFF;
+  return code_point >= kLeast[length] && code_point <= 0x10FFFF && !surrogate
+             ? length
+             : 0;
 }
 
 bool Utf16WithoutMark(std::string_view page) {
   // Most pages hold no NUL at all, which memchr tells at a glance.
-  if (page.size() % 2 != 0 || page.find('\0') == std::string_view::npos)
-    return false;
+  if (page.find('\0') == std::string_view::npos) return false;
   size_t nul[2] = {0, 0};  // at even offsets, at odd ones
   for (size_t i = 0; i < page.size(); ++i) nul[i % 2] += page[i] == '\0';
-  const size_t units = page.size() / 2;
-  return units > 0 && (nul[0] * 4 >= units || nul[1] * 4 >= units);
+  // Of (size + 1) / 2 even bytes and size / 2 odd ones: an odd length does
+  // not hide the NULs.
+  return nul[0] * 4 >= (page.size() + 1) / 2 || nul[1] * 4 >= page.size() / 2;
 }
 
 bool PersianUtf8(std::string_view page) {
-  size_t arabic = 0, other = 0;
+  size_t arabic = 0, not_utf8 = 0;
   for (size_t i = 0; i < page.size();) {
-    if (static_cast<unsigned char>(page[i]) < 0x80) {
-      ++i;
-      continue;
-    }
     char32_t code_point = 0;
-    const size_t length = SequenceLength(page.substr(i), code_point);
-    if (length == 0) return false;
-    ++(code_point >= 0x600 && code_point <= 0x6FF ? arabic : other);
-    i += length;
+    const size_t length = static_cast<unsigned char>(page[i]) < 0x80
+                              ? 1
+                              : SequenceLength(page.substr(i), code_point);
+    not_utf8 += length == 0;
+    arabic += length > 1 && code_point >= 0x600 && code_point <= 0x6FF;
+    i += length == 0 ? 1 : length;
   }
-  return arabic > other;
+  return arabic > 4 * not_utf8;
 }
 
 }  // namespace

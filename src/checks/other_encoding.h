@@ -10,9 +10,13 @@
 //   - is UTF-16 without one: NUL bytes, the high half of every ASCII
 //     character, in at least a quarter of its even or of its odd bytes
 //     (Windows-1256 text has no reason to hold any);
-//   - or is valid UTF-8 in which most characters of more than one byte are
-//     Arabic letters (U+0600 to U+06FF), as a Persian template saved as
-//     UTF-8 is. Windows-1256 bytes seldom pair into valid UTF-8 at all, and
-//     when they do (a page whose only Persian is "تک", CA 98, or "سگ", D3
-//     90), they decode to Latin, IPA or Cyrillic letters, not Arabic ones.
+//   - or is UTF-8 with Arabic letters (U+0600 to U+06FF, Persian ones
+//     included) in it, more than four for every byte that is not part of
+//     well-formed UTF-8. Whatever else the page holds (typography, emoji)
+//     does not count, and a stray byte or a last character cut short does
+//     not hide the letters. Windows-1256 text weighs the other way: nearly
+//     every Persian letter in it is a byte that starts no well-formed
+//     sequence, and only a rare pair of letters decodes to an Arabic one
+//     ("عک", DA 98, in "عکس"), at most once in any word of Debian's Persian
+//     dictionary, always beside a byte that is not UTF-8.
 bool SavedInAnotherEncoding(std::string_view page);
