@@ -13,8 +13,9 @@ constexpr std::string_view kOpen = "<#";
 constexpr std::string_view kClose = "#>";
 constexpr size_t npos = std::string_view::npos;
 
-// A report line as shown: the tag's first kMaxReportedTagLength bytes, and
-// whether it went on (then "…" follows them).
+// A report line as shown: the tag's first kMaxReportedTagLength bytes, or
+// less up to its first line break, and whether it went on (then "…"
+// follows them).
 struct ShownTag {
   std::string_view text;
   bool cut = false;
@@ -54,8 +55,10 @@ std::u16string FindUnknownTags(std::string_view page) {
     if (close != npos && close < p) close = page.find(kClose, p);
     assert(close == npos || close >= p);
     const size_t end = close == npos ? page.size() : close + kClose.size();
-    const ShownTag tag{page.substr(p, std::min(end - p, kMaxReportedTagLength)),
-                       end - p > kMaxReportedTagLength};
+    std::string_view shown =
+        page.substr(p, std::min(end - p, kMaxReportedTagLength));
+    shown = shown.substr(0, shown.find_first_of("\r\n"));
+    const ShownTag tag{shown, shown.size() < end - p};
     if (++lines <= kMaxReportedTags + 1) in_page_order.push_back(tag);
     if (seen[tag.cut].contains(tag.text)) continue;
     if (seen[0].size() + seen[1].size() < kMaxKeptLines)

@@ -8,8 +8,10 @@
 // One line per leftover "<#", in page order, duplicates kept: the tag as
 // written through the first "#>" at or behind its "<", then "\r\n". An
 // opening with no "#>" behind it runs to the end of the page. To keep the
-// report readable on any input, a line longer than kMaxReportedTagLength is
-// cut there and ends in "…". A report of more than kMaxReportedTags lines
+// report readable on any input, a line is cut at the tag's first line break
+// or at kMaxReportedTagLength, whichever comes first, and then ends in "…":
+// a tag missing its "#>" shows as one line, not as the lines of the page
+// after it. A report of more than kMaxReportedTags lines
 // would not fit the screen; it shows instead each distinct line once, as
 // shown after the cut, in order of first appearance, at most
 // kMaxReportedTags of them, then one more line counting the distinct lines

@@ -46,6 +46,10 @@ TEST(FindUnknownTagsTest, LongTagIsCutWithEllipsis) {
   const std::u16string unclosed = u"<#" + name;
   EXPECT_EQ(FindUnknownTags(Cp1256(unclosed)),
             unclosed.substr(0, 40) + u"\u2026\r\n");
+  // A tag missing its "#>" is cut at its first line break, whichever kind.
+  EXPECT_EQ(FindUnknownTags("<#WebDomain></a>\r\n</footer>\r\n<#A#>"),
+            u"<#WebDomain></a>\u2026\r\n<#A#>\r\n");
+  EXPECT_EQ(FindUnknownTags("<#A\rB#><#C\nD#>"), u"<#A\u2026\r\n<#C\u2026\r\n");
 }
 
 TEST(FindUnknownTagsTest, TwentyFiveLinesAreReportedAsTheyStand) {
@@ -53,7 +57,8 @@ TEST(FindUnknownTagsTest, TwentyFiveLinesAreReportedAsTheyStand) {
   std::string page;
   std::u16string expected;
   for (int i = 0; i < 25; ++i) {
-    const std::string tag = i % 3 == 0 ? "<#Twice#>" : "<#T" + std::to_string(i) + "#>";
+    const std::string tag =
+        i % 3 == 0 ? "<#Twice#>" : "<#T" + std::to_string(i) + "#>";
     page += tag;
     expected += DecodeWindows1256(tag) + u"\r\n";
   }
@@ -91,7 +96,8 @@ TEST(FindUnknownTagsTest, LinesAreAlikeAsShownAfterTheCut) {
   // is whole, and is a line of its own.
   page.clear();
   for (int i = 0; i < 30; ++i) page += "<#";
-  std::u16string expected = DecodeWindows1256(page.substr(0, 40)) + u"\u2026\r\n";
+  std::u16string expected =
+      DecodeWindows1256(page.substr(0, 40)) + u"\u2026\r\n";
   for (size_t length = 40; length >= 2; length -= 2)
     expected += DecodeWindows1256(page.substr(0, length)) + u"\r\n";
   EXPECT_EQ(FindUnknownTags(page), expected);

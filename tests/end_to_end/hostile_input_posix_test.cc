@@ -39,10 +39,10 @@ TEST_F(HostileInputTest, LoopCopiesThatWouldPassTheLimitStopThere) {
 }
 
 TEST_F(HostileInputTest, NoControlCharacterReachesTheTerminal) {
-  // An unknown tag that would erase the line, return to its start and print
+  // An unknown tag that would erase the line, move back along it and print
   // the success text over the error.
   WriteFile(folder_ / "Template.htm",
-            "<#\x1b[2K\r" + Encoded(u"ساخته شد index.htm فايل") + "\x1b[0m#>");
+            "<#\x1b[2K\b" + Encoded(u"ساخته شد index.htm فايل") + "\x1b[0m#>");
   const RunResult result = Run();
   EXPECT_EQ(result.err,
             "\u200eتگ(هاي) ناشناخته:\u200f\n\u200e\n"
