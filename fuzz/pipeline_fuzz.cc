@@ -2,22 +2,27 @@
 //
 // Properties checked on every input:
 //   - the message is one of the known ends, and a preview comes only with
-//     the success message;
+//     the success message; a template that declares a charset other than
+//     Windows-1256 is refused, naming it;
 //   - an unknown-tag report stays bounded: at most kMaxReportedTags lines of
-//     at most kMaxReportedTagLength characters plus "…", and one count line;
+//     at most kMaxReportedTagLength characters plus "…", none of them broken,
+//     and one count line;
 //   - on success the preview ends with the panel, and a template without
 //     "<#" comes back byte for byte followed by the panel; only a template
 //     in Windows-1256 (not one that reads as UTF-8) is previewed;
 //   - running over the preview of a success succeeds again and only adds
-//     the panel once more (unless the preview begins with what reads as a
-//     byte-order mark).
+//     the panel once more (unless what the stages joined reads as a
+//     byte-order mark or declares a charset).
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "checks/declared_charset.h"
 #include "checks/other_encoding.h"
 #include "checks/unknown_tags.h"
 #include "pipeline/build_preview.h"
@@ -44,8 +49,8 @@ bool StartsWith(std::u16string_view text, std::u16string_view header) {
 }
 
 // At most kMaxReportedTags entries, each a tag cut to kMaxReportedTagLength
-// characters plus "…", then "\r\n"; a tag may hold line breaks itself, so
-// the bound is on the size, and a count line follows when tags were left out.
+// characters (or at its first line break) plus "…", then "\r\n"; a count
+// line follows when tags were left out.
 void CheckUnknownTagReport(std::u16string_view report) {
   constexpr size_t kEntry = kMaxReportedTagLength + 1 + 2;
   constexpr size_t kCountLine = 64;
@@ -53,6 +58,9 @@ void CheckUnknownTagReport(std::u16string_view report) {
   Require(report.size() <= kMaxReportedTags * kEntry + kCountLine,
           "an unknown-tag report stays bounded");
   Require(report.ends_with(u"\r\n"), "a report ends with a line break");
+  Require(std::count(report.begin(), report.end(), u'\n') <=
+              static_cast<std::ptrdiff_t>(kMaxReportedTags + 1),
+          "each tag is one line");
 }
 
 }  // namespace
@@ -68,13 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& preview = *outcome.preview;
     Require(preview.ends_with(PanelBytes()), "the preview ends with the panel");
     Require(!SavedInAnotherEncoding(bytes), "a UTF-8 template is refused");
+    Require(!ForeignCharset(bytes), "a declared UTF-8 template is refused");
     if (bytes.find("<#") == std::string_view::npos)
       Require(preview == std::string(bytes) + PanelBytes(),
               "a template without tags comes back whole");
 
-    // Unless what a box marker's deletion brought to the front reads as a
-    // byte-order mark, which makes it a template in another encoding.
-    if (SavedInAnotherEncoding(preview)) return 0;
+    // Unless what a tag's deletion brought together reads as a byte-order
+    // mark or declares a charset ("<!--<#ThemeDir#>>" becomes "<!-->", a
+    // whole comment, after which a <meta> counts).
+    if (SavedInAnotherEncoding(preview) || ForeignCharset(preview)) return 0;
     const PreviewOutcome again = BuildPreview(preview);
     Require(again.preview.has_value(), "a preview is accepted again");
     Require(*again.preview == preview + PanelBytes(),
@@ -90,6 +100,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         message.substr(kMisorderedLoopHeader.size() + 4);
     Require(report == u"<#End:Menu#>\r\n" || report == u"<#End:TextList#>\r\n",
             "a misordered loop names its end marker");
+  } else if (const auto label = ForeignCharset(bytes);
+             label && message.starts_with(u"charset=")) {
+    Require(message.substr(8).starts_with(
+                DecodeWindows1256(label->substr(0, 10))),
+            "a foreign charset is named");
   } else {
     Require(message == kCannotOpenMessage || message == kNotCreatedMessage ||
                 message == kOtherEncodingMessage,

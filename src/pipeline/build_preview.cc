@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "checks/declared_charset.h"
 #include "checks/missing_tags.h"
 #include "checks/other_encoding.h"
 #include "checks/unknown_tags.h"
@@ -35,6 +36,13 @@ PreviewOutcome BuildPreview(PageText page) {
   // data whichever encoding the browser took.
   if (SavedInAnotherEncoding(page))
     return Failure(std::u16string(kOtherEncodingMessage));
+  // A browser believes the page's declaration over its bytes.
+  if (const auto label = ForeignCharset(page)) {
+    std::u16string shown =
+        DecodeWindows1256(label->substr(0, kMaxReportedTagLength));
+    if (label->size() > kMaxReportedTagLength) shown += u'\u2026';
+    return Failure(WrongCharsetMessage(shown));
+  }
 
   // None of the names in TagNameList or BlockNameList is a tag this tool
   // fills, so requiring any of them would stop every template that uses one

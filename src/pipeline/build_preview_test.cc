@@ -21,11 +21,51 @@ TEST(BuildPreviewTest, EmptyTemplateCannotBeOpened) {
 
 TEST(BuildPreviewTest, TemplateInAnotherEncodingIsToldRightAfterTheEmptyCheck) {
   // Even with an unknown tag in it: the encoding comes first.
-  const PreviewOutcome outcome =
-      BuildPreview("\xEF\xBB\xBF<#Foo#><p>\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85</p>");
+  const PreviewOutcome outcome = BuildPreview(
+      "\xEF\xBB\xBF<#Foo#><p>\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85</p>");
   EXPECT_EQ(outcome.message, kOtherEncodingMessage);
   EXPECT_EQ(outcome.icon, MessageIcon::kError);
   EXPECT_FALSE(outcome.preview);
+}
+
+TEST(BuildPreviewTest, ACharsetDeclaredOtherThanWindows1256IsRefused) {
+  const std::string megabytes(3 << 20, 'x');
+  std::string openings;
+  for (int i = 0; i < 200000; ++i) openings += "<meta a ";
+  // Each page, and the label it is refused for; none when it passes.
+  const std::pair<std::string, std::u16string_view> rows[] = {
+      {R"(<meta charset="UTF-8"><#Foo#>)", u"UTF-8"},
+      {"<META CHARSET = utf-8 >", u"utf-8"},
+      {"<meta/charset='\t iso-8859-1 '/>", u"iso-8859-1"},
+      {R"(<meta http-equiv="Content-Type" content="text/html; charset=utf-8">)",
+       u"utf-8"},
+      {R"(<meta content='text/html;charset="koi8-r"' http-equiv=CONTENT-TYPE>)",
+       u"koi8-r"},
+      {"<!--> <meta charset=utf-8>", u"utf-8"},  // a whole comment
+      {"<meta charset=" + megabytes + ">",
+       u"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\u2026"},
+      // Windows-1256 in any case; declared where browsers do not look.
+      {R"(<meta charset="windows-1256">)", u""},
+      {"<meta charset=' CP1256 '>", u""},
+      {R"(<meta http-equiv="content-type" content="charset=X-CP1256">)", u""},
+      {R"(<meta name=a content="charset=utf-8"><meta charset=cp1256>)", u""},
+      {R"(<meta http-equiv=refresh content="0; charset=utf-8">)", u""},
+      {R"(<meta charset=cp1256 charset=utf-8><meta charset=utf-8>)", u""},
+      {R"(<!-- <meta charset="utf-8"> --><body><meta charset="utf-8">)", u""},
+      {"<metadata charset=utf-8>", u""},
+      // Left unclosed, a tag, a quote or a comment ends at the page's end.
+      {"<p><meta charset=utf-8", u""},
+      {R"(<meta charset="utf-8>)" + megabytes, u""},
+      {"<!-- <meta charset=utf-8>" + megabytes, u""},
+      {openings, u""},
+  };
+  for (const auto& [page, label] : rows) {
+    const PreviewOutcome outcome = BuildPreview(page);
+    EXPECT_EQ(outcome.message, label.empty() ? std::u16string(kCreatedMessage)
+                                             : WrongCharsetMessage(label))
+        << page.substr(0, 80);
+    EXPECT_EQ(outcome.preview.has_value(), label.empty());
+  }
 }
 
 TEST(BuildPreviewTest, TemplateWithoutTagsGetsOnlyThePanel) {
@@ -68,8 +108,8 @@ TEST(BuildPreviewTest, LeftoverTagsAreReportedAndNothingIsWritten) {
 }
 
 TEST(BuildPreviewTest, EndBeforeStartOfALoopIsReported) {
-  const PreviewOutcome menu =
-      BuildPreview("<#End:Menu#><#Loop:Menu#><#End:TextList#><#Loop:TextList#>");
+  const PreviewOutcome menu = BuildPreview(
+      "<#End:Menu#><#Loop:Menu#><#End:TextList#><#Loop:TextList#>");
   EXPECT_EQ(menu.message,
             u"تگ پايان حلقه پيش از تگ آغاز آن آمده است:\u200f\r\n\r\n"
             u"<#End:Menu#>\r\n");
