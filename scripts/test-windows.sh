@@ -6,8 +6,9 @@
 # message box, and the check of the zip.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
+# fonts-wine: Wine's own fonts, which the tests draw with (see below).
 ensure_packages "${BUILD_PACKAGES[@]}" g++-mingw-w64-x86-64-posix googletest \
-  wine64 wine xvfb xauth python3
+  wine64 wine fonts-wine xvfb xauth python3
 
 toolchain="$ROOT/cmake/mingw-w64-x86_64.cmake"
 build="$ROOT/build-win"
@@ -49,6 +50,22 @@ export WINEDEBUG=-all
 # No Mono or Gecko download dialog on the first start.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 rm -rf "$WINEPREFIX"
+
+# The message boxes are drawn with fonts the tests choose, never with the
+# machine's: the box test measures them, and a host font with taller lines
+# (Noto, on a Debian desktop) pushed the longest box off the screen. They
+# are drawn in Tahoma, Wine's own font with Arabic and Persian letters,
+# installed in the prefix as on Windows (Debian's Wine 8 does not load it
+# from where fonts-wine puts it). Wine also takes every font fontconfig
+# lists, and from those any face or letter its own fonts lack; fontconfig
+# is given a configuration that lists no folder. Fencing the host's fonts
+# off whole is simpler and surer than outranking each one that could step
+# in (one of the same name, a fallback for a mark Tahoma lacks, a face
+# another locale asks for), and Wine needs none of them.
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+export FONTCONFIG_FILE="$build/no-host-fonts.conf"
+echo '<fontconfig></fontconfig>' >"$FONTCONFIG_FILE"
 
 status=0
 timeout -k 10 1800 xvfb-run -a -s "-screen 0 1024x768x24" \

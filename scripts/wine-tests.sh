@@ -23,6 +23,12 @@ timeout -k 10 300 wineboot --init </dev/null >>"$log" 2>&1 || exit 77
 # (2 s whenever a window is hidden, as each message box is on OK).
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
   </dev/null >>"$log" 2>&1 || exit 77
+# In a locale written in Arabic script (Persian among them) Wine maps the
+# dialog font to Microsoft Sans Serif, which it lacks; made another name
+# for Tahoma, it draws the boxes as in any other locale, rather than in
+# whichever face Wine's search for a stand-in finds.
+wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+  /v 'Microsoft Sans Serif' /d Tahoma /f </dev/null >>"$log" 2>&1 || exit 77
 # One desktop and one explorer.exe for the whole run, made here with the log
 # as their output (see tests/windows/desktop_holder-win32.cc); the holder
 # says "ready" once the desktop is up and stays until the server is stopped.
