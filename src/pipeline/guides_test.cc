@@ -197,7 +197,7 @@ TEST(DesignersGuideTest, NothingInvisibleGoesAlongWithWhatADesignerCopies) {
            (c != 0 && std::strchr("<>#/\\_", c));
   };
   for (const char* path : {DESIGNERS_GUIDE, TAG_REFERENCE}) {
-    const std::string text = "\n" + ReadFile(path) + "\n";
+    const std::string text = WholeLine(ReadFile(path));
     for (size_t i = 1; i + 3 < text.size(); ++i) {
       const std::string mark = text.substr(i, 3);
       EXPECT_FALSE((mark >= "\u202a" && mark <= "\u202e") ||
