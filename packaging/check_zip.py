@@ -5,13 +5,35 @@
 
 The zip holds the program, the example template, the designer's guide
 (README.txt) and the tag reference (TAGS.txt), in that order and at its top
-level, so that "Extract All" makes one folder and not a folder in a folder; the texts are the ones in the sources, as Notepad wants them (CR LF
-line ends, a UTF-8 byte-order mark); every entry has the fixed time.
+level, so that "Extract All" makes one folder and not a folder in a folder;
+the texts are the ones in the sources, as Notepad wants them (CR LF line
+ends, a UTF-8 byte-order mark); every entry is dated as the sources are:
+SOURCE_DATE_EPOCH when it is set, otherwise the last commit's time when the
+sources are a git work tree of their own, otherwise 2000-01-01 (in UTC, to
+the two seconds a zip keeps).
 """
 
 import os
+import subprocess
 import sys
+import time
 import zipfile
+
+
+def git(source, *args):
+    return subprocess.run(("git", "-C", source) + args, check=True,
+                          capture_output=True, text=True).stdout.strip()
+
+
+def source_date(source):
+    if os.environ.get("SOURCE_DATE_EPOCH"):
+        return int(os.environ["SOURCE_DATE_EPOCH"])
+    try:
+        if os.path.samefile(git(source, "rev-parse", "--show-toplevel"), source):
+            return int(git(source, "log", "-1", "--format=%ct"))
+    except (OSError, subprocess.CalledProcessError, ValueError):
+        pass
+    return 946684800
 
 
 def main():
@@ -30,12 +52,15 @@ def main():
     with zipfile.ZipFile(zip_path) as archive:
         entries = archive.infolist()
         names = [entry.filename for entry in entries]
+        date = time.gmtime(source_date(source))
+        date = date[:5] + (date[5] // 2 * 2,)
         expected_names = ["template-preview.exe", "Template.htm",
                           "README.txt", "TAGS.txt"]
         expect(names == expected_names, f"entries {names}")
         for entry in entries:
-            expect(entry.date_time == (2000, 1, 1, 0, 0, 0),
-                   f"{entry.filename} has the time {entry.date_time}")
+            expect(entry.date_time == date,
+                   f"{entry.filename} has the time {entry.date_time}, "
+                   f"not the sources' {date}")
             expect(not entry.extra, f"{entry.filename} has extra fields")
         if names == expected_names:
             program, example, guide, tags = (archive.read(n) for n in names)

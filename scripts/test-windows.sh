@@ -23,13 +23,17 @@ echo "Download: $zip"
 
 # Anyone must be able to build a download again and get the same program
 # and the same zip: a copy of the sources elsewhere, built in a fresh
-# folder, must match byte for byte.
+# folder, must match byte for byte. The copy has no git history, as a
+# tarball has none: it is given the sources' date as a tarball build is,
+# in SOURCE_DATE_EPOCH, which the first build took from git itself.
+source_date="${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct 2>/dev/null || true)}"
 sources="$(mktemp -d)"
 again="$(mktemp -d)"
 trap 'rm -rf "$sources" "$again"' EXIT
 tar -C "$ROOT" --exclude='./build*' --exclude=./.git --exclude=node_modules \
   -cf - . | tar -C "$sources" -xf -
-cmake -S "$sources" -B "$again" -DCMAKE_BUILD_TYPE=Release \
+SOURCE_DATE_EPOCH="$source_date" cmake -S "$sources" -B "$again" \
+  -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$sources/cmake/mingw-w64-x86_64.cmake" \
   -DTEMPLATE_PREVIEW_TESTS=OFF >/dev/null
 cmake --build "$again" --target download -j "$JOBS" >/dev/null

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
 #include <regex>
 #include <set>
 #include <string>
@@ -29,6 +32,15 @@ std::string WholeLine(std::string_view text) {
   line += text;
   line += '\n';
   return line;
+}
+
+// Whether `text` has `line` as a whole line, or followed by a right-to-left
+// mark that keeps a closing period or "!" after the Persian sentence before
+// it when the line is shown left to right.
+bool HasLine(const std::string& text, std::string_view line) {
+  return text.find(WholeLine(line)) != std::string::npos ||
+         text.find(WholeLine(std::string(line) + "\u200f")) !=
+             std::string::npos;
 }
 
 // The text with the spaces at its ends trimmed.
@@ -74,21 +86,26 @@ std::string ReadingOrder(std::u16string_view message) {
   return Utf8(text);
 }
 
-// A line of the reference's lists: "  3  <#SiteName#> = value". The left-to-
-// right mark before the tag and the left-to-right embedding of the value keep
-// the line in this order in a right-to-left paragraph too, as the Persian
-// part is shown.
+// A line of the reference's lists, read left to right: "  3  <#SiteName#> =
+// value", with nothing invisible that a copy of the tag could take along.
 std::string ListLine(int number, std::u16string_view tag,
                      std::u16string_view value) {
   std::string line = std::to_string(number);
   line.insert(0, 3 - std::min<size_t>(line.size(), 3), ' ');
-  line += "  \u200e";
+  line += "  ";
   line += Utf8(tag);
-  line += " = \u202a";
+  line += " = ";
   line += Utf8(value.empty() ? u"(حذف می\u200cشود / removed)" : value);
-  line += "\u202c";
-  return WholeLine(line);
+  return line;
 }
+
+// What the Persian standard keyboard (ISIRI 9147, as X11's "ir" layout has
+// it) types beyond ASCII: unshifted, with Shift, and with AltGr.
+constexpr std::u16string_view kPersianKeyboard =
+    u"۱۲۳۴۵۶۷۸۹۰ضصثقفغعهخحجچشسیبلاتنمکگظطزرذدپو\u200d"
+    u"٬٫﷼٪×،\u0652\u064c\u064d\u064b\u064f\u0650\u064e\u0651ؤئيإأآة»«؛كژ"
+    u"\u0653\u0670\u200c\u0654ء؟÷ـ"
+    u"•\u200e\u200f°€\u202a\u202b\u202c\u202d\u202eىٱ﴾﴿\u0655\u0656…−‐";
 
 }  // namespace
 
@@ -103,7 +120,7 @@ TEST(DesignersGuideTest, ExplainsEveryMessageAsTheBoxShowsIt) {
   for (const std::u16string& message :
        {std::u16string(kCreatedMessage), NotFoundMessage(u"Template.htm"),
         std::u16string(kCannotOpenMessage),
-        std::u16string(kOtherEncodingMessage),
+        std::u16string(kOtherEncodingMessage), WrongCharsetMessage(u"UTF-8"),
         std::u16string(kTemplateTooLargeMessage),
         std::u16string(kUnknownTagsHeader),
         std::u16string(kMisorderedLoopHeader),
@@ -127,8 +144,7 @@ TEST(TagReferenceTest, ListsEveryTagTheToolFillsWithItsSample) {
   int order = 0;
   for (const SampleRow& row : SampleTable) {
     filled.insert(Utf8(row.tag));
-    EXPECT_NE(reference.find(ListLine(++order, row.tag, row.value)),
-              std::string::npos)
+    EXPECT_TRUE(HasLine(reference, ListLine(++order, row.tag, row.value)))
         << Utf8(row.tag);
   }
   for (const LoopDescription* loop : {&MenuLoop, &TextListLoop}) {
@@ -137,14 +153,14 @@ TEST(TagReferenceTest, ListsEveryTagTheToolFillsWithItsSample) {
       ++entry;
       for (size_t i = 0; i < values.size(); ++i) {
         filled.insert(Utf8(loop->fields[i]));
-        EXPECT_NE(reference.find(ListLine(entry, loop->fields[i], values[i])),
-                  std::string::npos)
+        EXPECT_TRUE(
+            HasLine(reference, ListLine(entry, loop->fields[i], values[i])))
             << Utf8(loop->fields[i]) << " " << entry;
       }
     }
   }
   // And no other tag is said to be filled.
-  const std::regex line("\n +\\d+  \u200e(<#[^ ]*) = ");
+  const std::regex line("\n +\\d+  (<#[^ ]*) = ");
   for (std::sregex_iterator it(reference.begin(), reference.end(), line), end;
        it != end; ++it)
     listed.insert((*it)[1]);
@@ -159,9 +175,8 @@ TEST(TagReferenceTest, SaysWhatThePanelNeedsFromTheTemplate) {
   int fills = 0;
   for (std::sregex_iterator it(panel.begin(), panel.end(), fill), end;
        it != end; ++it, ++fills)
-    EXPECT_NE(reference.find(
-                  WholeLine("  " + (*it)[1].str() + " = " + (*it)[2].str())),
-              std::string::npos)
+    EXPECT_TRUE(
+        HasLine(reference, "  " + (*it)[1].str() + " = " + (*it)[2].str()))
         << (*it)[1];
   EXPECT_EQ(fills, 11);
   // The function the links call, and how.
@@ -170,4 +185,50 @@ TEST(TagReferenceTest, SaysWhatThePanelNeedsFromTheTemplate) {
     EXPECT_NE(panel.find("javascript:ld(" + std::to_string(view) + ",7);"),
               std::string::npos);
   EXPECT_NE(reference.find("ld(1,7) to ld(7,7)"), std::string::npos);
+}
+
+// Windows-1256 has no embedding or isolate marks: a copied one becomes "?".
+// It has the direction marks, and one next to a tag, a file name or a path
+// goes along when a designer copies it from the blank before it, and then
+// stands in the template's address ("%E2%80%8Elogo.gif").
+TEST(DesignersGuideTest, NothingInvisibleGoesAlongWithWhatADesignerCopies) {
+  const auto copied = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) ||
+           (c != 0 && std::strchr("<>#/\\_", c));
+  };
+  for (const char* path : {DESIGNERS_GUIDE, TAG_REFERENCE}) {
+    const std::string text = WholeLine(ReadFile(path));
+    for (size_t i = 1; i + 3 < text.size(); ++i) {
+      const std::string mark = text.substr(i, 3);
+      EXPECT_FALSE((mark >= "\u202a" && mark <= "\u202e") ||
+                   (mark >= "\u2066" && mark <= "\u2069"))
+          << path << " at byte " << i;
+      if (mark == "\u200e" || mark == "\u200f") {
+        EXPECT_FALSE(copied(text[i - 1]) || copied(text[i + 3]))
+            << path << " at byte " << i;
+      }
+    }
+  }
+}
+
+// Step 1 names every character the Persian keyboard types that Windows-1256
+// lacks, in both languages; an invisible one by its code point.
+TEST(DesignersGuideTest,
+     StepOneReplacesWhatThePersianKeyboardTypesBeyondTheCodePage) {
+  const std::string guide = ReadFile(DESIGNERS_GUIDE);
+  for (const auto& [first, next] :
+       {std::pair{"گام ۱:", "گام ۲:"}, std::pair{"Step 1:", "Step 2:"}}) {
+    const size_t start = guide.find(first);
+    ASSERT_NE(start, std::string::npos) << first;
+    const std::string step = guide.substr(start, guide.find(next) - start);
+    for (const char16_t c : kPersianKeyboard) {
+      if (EncodeWindows1256(std::u16string_view(&c, 1))) continue;
+      char code[8];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+      EXPECT_TRUE(step.find(Utf8(std::u16string_view(&c, 1))) !=
+                      std::string::npos ||
+                  step.find(code) != std::string::npos)
+          << first << " " << code;
+    }
+  }
 }
