@@ -11,12 +11,14 @@
 //     character, in at least a quarter of its even or of its odd bytes
 //     (Windows-1256 text has no reason to hold any);
 //   - or is UTF-8 with Arabic letters (U+0600 to U+06FF, Persian ones
-//     included) in it, more than four for every byte that is not part of
-//     well-formed UTF-8. Whatever else the page holds (typography, emoji)
-//     does not count, and a stray byte or a last character cut short does
-//     not hide the letters. Windows-1256 text weighs the other way: nearly
-//     every Persian letter in it is a byte that starts no well-formed
-//     sequence, and only a rare pair of letters decodes to an Arabic one
+//     included) or replacement characters (what an editor that read the
+//     page as UTF-8 saved for each letter) in it, more than four for every
+//     byte that is not part of well-formed UTF-8. Whatever else the page holds
+//     (typography, emoji) does not count, and a stray byte or a last character
+//     cut short does not hide the letters. Windows-1256 text weighs the other
+//     way: nearly every Persian letter in it is a byte that starts no
+//     well-formed sequence, and only a rare pair of letters decodes to an
+//     Arabic one
 //     ("عک", DA 98, in "عکس"), at most once in any word of Debian's Persian
 //     dictionary, always beside a byte that is not UTF-8.
 bool SavedInAnotherEncoding(std::string_view page);

@@ -42,6 +42,9 @@ TEST(SavedInAnotherEncodingTest, UnicodeTemplatesAreTold) {
                                   u"🎉👍😀🎉")));
   // Persian digits and letters only Persian has.
   EXPECT_TRUE(SavedInAnotherEncoding(Utf8(u"<p>۱۲۳ یک</p>")));
+  // Its letters lost to an editor that read Windows-1256 as UTF-8.
+  EXPECT_TRUE(SavedInAnotherEncoding(
+      Utf8(u"<h2>\uFFFD\uFFFD\uFFFD\uFFFD \uFFFD\uFFFD</h2>")));
   // A stray Latin-1 byte, a last character cut short.
   const std::string persian = Utf8(u"<p>سلام، اين يك متن فارسي است");
   EXPECT_TRUE(SavedInAnotherEncoding(persian + "é" + persian));
