@@ -52,6 +52,19 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
+// A file time, `whole` and `part` after 1970, as the system clock's; one it
+// cannot hold (past 2262) as its latest: "modified a moment ago".
+template <typename Whole>
+std::chrono::system_clock::time_point ClockTime(
+    Whole whole, std::chrono::nanoseconds part = {}) {
+  using Clock = std::chrono::system_clock;
+  constexpr Whole kMost =
+      std::chrono::duration_cast<Whole>(Clock::duration::max()) - Whole(1);
+  if (whole < -kMost || whole > kMost) return Clock::time_point::max();
+  return Clock::time_point(std::chrono::duration_cast<Clock::duration>(whole) +
+                           std::chrono::duration_cast<Clock::duration>(part));
+}
+
 // How long a file must have stayed as it is to be taken as saved.
 inline constexpr std::chrono::milliseconds kSettleTime{100};
 
@@ -82,7 +95,8 @@ ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
     ReadResult read = read_whole(before->size);
     if (read.status != ReadStatus::kRead) return read;
     if (stamp() != before) continue;
-    if (std::chrono::system_clock::now() - before->modified < kCoarseTimes) {
+    // Compared so that no time, however far from now, can overflow.
+    if (before->modified > std::chrono::system_clock::now() - kCoarseTimes) {
       std::this_thread::sleep_for(kSettleTime);
       const ReadResult again = read_whole(before->size);
       if (again.status != ReadStatus::kRead || again.bytes != read.bytes ||
