@@ -86,9 +86,9 @@ void HoldAsOurs(int fd) { (void)::flock(fd, LOCK_EX | LOCK_NB); }
 // Creates an empty file of our own at `name`, exclusively, and locks it.
 // -1 when the name is taken; errno EEXIST too when a run cleaning up took
 // the file for abandoned before it was locked, and removed it.
-int CreateLocked(const std::string& name) {
+int CreateLocked(const std::string& name, mode_t mode) {
   const int fd = RetryOnInterrupt([&] {
-    return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   });
   if (fd == -1) return -1;
   HoldAsOurs(fd);
@@ -101,14 +101,15 @@ int CreateLocked(const std::string& name) {
 // Gives a new file a temporary name beside `target`, exclusively: a name
 // already taken (by a link planted there, too) is passed over, never
 // written through. With `fd` open, links that unnamed file; with -1,
-// creates an empty one, locked, and opens it in `fd`.
-bool NameTemporary(const fs::path& target, int& fd, std::string& name) {
+// creates an empty one with `mode`, locked, and opens it in `fd`.
+bool NameTemporary(const fs::path& target, int& fd, std::string& name,
+                   mode_t mode) {
   const std::string proc_path = "/proc/self/fd/" + std::to_string(fd);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     name = TemporaryPath(target, static_cast<uint32_t>(::getpid()), attempt);
     const HeldEndingSignals held;
     const bool named = fd == -1
-                           ? (fd = CreateLocked(name)) != -1
+                           ? (fd = CreateLocked(name, mode)) != -1
                            : ::linkat(AT_FDCWD, proc_path.c_str(), AT_FDCWD,
                                       name.c_str(), AT_SYMLINK_FOLLOW) == 0;
     if (named) {
@@ -122,29 +123,31 @@ bool NameTemporary(const fs::path& target, int& fd, std::string& name) {
 }
 
 // Writes `bytes` to a new file in the folder of `target`, gives it the
-// earlier file's settings and makes it `target`. The new file is its
-// owner's alone until all its data is on disk, and locked for as long as
-// it is ours (see RemoveIfAbandoned).
+// earlier file's settings and makes it `target`. It is locked for as long
+// as it is ours (see RemoveIfAbandoned), and its owner's alone until all
+// its data is on disk; with no earlier file, it is made as any new file
+// (the kernel applies the umask or the folder's default ACL to 0666).
 bool WriteNewFile(const fs::path& target, const struct stat* earlier,
                   std::string_view bytes) {
+  const mode_t mode = earlier ? 0600 : 0666;
   int fd = -1;
   std::string name;  // empty while the file has none
 #ifdef O_TMPFILE
   fd = RetryOnInterrupt([&] {
     return ::open(target.parent_path().c_str(),
-                  O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+                  O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
   });
 #endif
   const bool unnamed = fd != -1;
   if (unnamed) HoldAsOurs(fd);
-  if (!unnamed && !NameTemporary(target, fd, name)) return false;
+  if (!unnamed && !NameTemporary(target, fd, name, mode)) return false;
 
   // The data is on disk before the file is opened to others or has the
   // name: a crash after the rename must not leave index.htm empty or cut
   // short.
   bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  if (ok) TakeOverSettings(fd, target, earlier);
-  if (ok && unnamed) ok = NameTemporary(target, fd, name);
+  if (ok && earlier) TakeOverSettings(fd, target, *earlier);
+  if (ok && unnamed) ok = NameTemporary(target, fd, name, mode);
   if (!name.empty()) {
     const HeldEndingSignals held;
     // The rename makes the switch atomic: a reader sees either file whole.

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -248,6 +249,24 @@ TEST_F(UserFilesTest, ReplacingKeepsGroupModeAclAndExtendedAttributes) {
   EXPECT_EQ(Attribute(Index(), "user.designer"), "kept");
   EXPECT_EQ(Attribute(Index(), "system.posix_acl_access"), acl);
   EXPECT_EQ(FolderFiles(), AfterSuccess());
+
+  // Run by nobody, in a folder that gives new files root's group: nogroup
+  // is kept without the owner, root; group 100 cannot be, and the file's
+  // group, root, gets no more than others had.
+  if (!root) return;
+  fs::permissions(folder_, fs::perms(02777));
+  for (const auto& [owner, group, kept_group, kept_mode] :
+       {std::array{0u, 65534u, 65534u, 0664u},
+        std::array{65534u, 100u, 0u, 0644u}}) {
+    fs::remove(Index());
+    WriteFile(Index(), kEarlier);
+    ASSERT_EQ(chown(Index().c_str(), owner, group), 0);
+    fs::permissions(Index(), fs::perms(0664));
+    EXPECT_EQ(Run({.as_user = 65534}).out, kCreated);
+    ASSERT_EQ(stat(Index().c_str(), &info), 0);
+    EXPECT_EQ(info.st_gid, kept_group) << group;
+    EXPECT_EQ(info.st_mode & 07777, kept_mode) << group;
+  }
 }
 
 TEST_F(UserFilesTest, AFolderDefaultAclOpensTheNewPreviewToNoOneNew) {
