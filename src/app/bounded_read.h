@@ -8,8 +8,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "app/platform.h"
@@ -106,4 +109,22 @@ ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
     return read;
   }
   return {ReadStatus::kFailed, {}};
+}
+
+// False when the files at `a` and `b` are seen to hold different bytes,
+// read a piece at a time so that neither is held whole; true when they
+// cannot be read to tell.
+inline bool MayHoldTheSameBytes(const std::filesystem::path& a,
+                                const std::filesystem::path& b) {
+  std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+  std::string p(size_t{1} << 16, '\0'), q(p);
+  while (x && y) {
+    x.read(p.data(), std::ssize(p));
+    y.read(q.data(), std::ssize(q));
+    if (x.bad() || y.bad()) break;
+    if (std::string_view(p.data(), static_cast<size_t>(x.gcount())) !=
+        std::string_view(q.data(), static_cast<size_t>(y.gcount())))
+      return false;
+  }
+  return true;
 }
