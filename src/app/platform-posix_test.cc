@@ -73,8 +73,7 @@ TEST_F(ReadWholeFileTest, NoMoreThanTheLimitIsRead) {
   EXPECT_EQ(ReadWholeFile(told_none, 10).status, ReadStatus::kTooLarge);
   const ReadResult whole = ReadWholeFile(told_none, 1 << 20);
   EXPECT_EQ(whole.status, ReadStatus::kRead);
-  EXPECT_NE(whole.bytes.find("platform_tests"), std::string::npos)
-      << whole.bytes;
+  EXPECT_NE(whole.bytes.find("platform_tests"), std::string::npos) << whole.bytes;
 }
 
 namespace {
