@@ -8,8 +8,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "app/platform.h"
@@ -52,6 +55,19 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
+// A file time, `whole` and `part` after 1970, as the system clock's; one it
+// cannot hold (past 2262) as its latest: "modified a moment ago".
+template <typename Whole>
+std::chrono::system_clock::time_point ClockTime(
+    Whole whole, std::chrono::nanoseconds part = {}) {
+  using Clock = std::chrono::system_clock;
+  constexpr Whole kMost =
+      std::chrono::duration_cast<Whole>(Clock::duration::max()) - Whole(1);
+  if (whole < -kMost || whole > kMost) return Clock::time_point::max();
+  return Clock::time_point(std::chrono::duration_cast<Clock::duration>(whole) +
+                           std::chrono::duration_cast<Clock::duration>(part));
+}
+
 // How long a file must have stayed as it is to be taken as saved.
 inline constexpr std::chrono::milliseconds kSettleTime{100};
 
@@ -82,7 +98,8 @@ ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
     ReadResult read = read_whole(before->size);
     if (read.status != ReadStatus::kRead) return read;
     if (stamp() != before) continue;
-    if (std::chrono::system_clock::now() - before->modified < kCoarseTimes) {
+    // Compared so that no time, however far from now, can overflow.
+    if (before->modified > std::chrono::system_clock::now() - kCoarseTimes) {
       std::this_thread::sleep_for(kSettleTime);
       const ReadResult again = read_whole(before->size);
       if (again.status != ReadStatus::kRead || again.bytes != read.bytes ||
@@ -92,4 +109,22 @@ ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
     return read;
   }
   return {ReadStatus::kFailed, {}};
+}
+
+// False when the files at `a` and `b` are seen to hold different bytes,
+// read a piece at a time so that neither is held whole; true when they
+// cannot be read to tell.
+inline bool MayHoldTheSameBytes(const std::filesystem::path& a,
+                                const std::filesystem::path& b) {
+  std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+  std::string p(size_t{1} << 16, '\0'), q(p);
+  while (x && y) {
+    x.read(p.data(), std::ssize(p));
+    y.read(q.data(), std::ssize(q));
+    if (x.bad() || y.bad()) break;
+    if (std::string_view(p.data(), static_cast<size_t>(x.gcount())) !=
+        std::string_view(q.data(), static_cast<size_t>(y.gcount())))
+      return false;
+  }
+  return true;
 }

@@ -76,6 +76,10 @@ TEST(ReadUnchangedTest, AFileThatChangedWhileReadIsReadAgain) {
   const FileStamp saving{4, long_ago, 1}, saved{9, long_ago, 2};
   const FileStamp stalled{4, system_clock::now(), 1};
   const FileStamp same_size{9, system_clock::now(), 2};
+  // FAT keeps times to two seconds: 1.5 s ago may be a moment ago.
+  const FileStamp recent{
+      9, system_clock::now() - std::chrono::milliseconds(1500), 2};
+  const FileStamp earliest{9, system_clock::time_point::min(), 2};
   struct Case {
     std::vector<FileStamp> stamps;
     std::vector<std::string> reads;
@@ -91,6 +95,9 @@ TEST(ReadUnchangedTest, AFileThatChangedWhileReadIsReadAgain) {
       // tells, the contents do.
       {{same_size, same_size, same_size, same_size, same_size, same_size},
        {"mixed 1+2", "the whole", "the whole", "the whole"}},
+      {{recent, recent, recent}, {"the whole", "the whole"}},
+      // However far from now, a time is compared without overflow.
+      {{earliest, earliest}, {"the whole"}},
   };
   for (const Case& c : cases) {
     size_t stamps = 0, reads = 0;
@@ -103,4 +110,7 @@ TEST(ReadUnchangedTest, AFileThatChangedWhileReadIsReadAgain) {
     EXPECT_EQ(read.bytes, "the whole");
     EXPECT_EQ(reads, c.reads.size()) << "reads";
   }
+  // A time the clock cannot hold reads as a moment ago.
+  EXPECT_EQ(ClockTime(std::chrono::seconds(10'485'000'000)),
+            system_clock::time_point::max());
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
@@ -63,57 +62,19 @@ bool CopyAttributes(int fd, const char* target) {
   return closed;
 }
 
-// The access ACL of a file created with `mode` in a folder whose default
-// ACL is `acl`, both as the kernel keeps them: a 4-byte version, then
-// entries of a 16-bit tag, 16-bit permissions and a 32-bit id, all
-// little-endian. The owner's, the mask's (without a mask, the group's) and
-// others' permissions are cut to those `mode` gives; named users and groups
-// keep theirs, under the mask.
-std::string InheritedAcl(std::string acl, mode_t mode) {
-  constexpr unsigned kOwner = 0x01, kGroup = 0x04, kMask = 0x10, kOthers = 0x20;
-  const auto tag = [&acl](size_t at) {
-    return static_cast<unsigned>(static_cast<unsigned char>(acl[at])) |
-           static_cast<unsigned>(static_cast<unsigned char>(acl[at + 1])) << 8;
-  };
-  bool masked = false;
-  for (size_t at = 4; at + 8 <= acl.size(); at += 8) masked |= tag(at) == kMask;
-  for (size_t at = 4; at + 8 <= acl.size(); at += 8) {
-    unsigned allowed = 7;
-    if (tag(at) == kOwner) allowed = mode >> 6 & 7;
-    if (tag(at) == kMask || (tag(at) == kGroup && !masked))
-      allowed = mode >> 3 & 7;
-    if (tag(at) == kOthers) allowed = mode & 7;
-    acl[at + 2] = static_cast<char>(acl[at + 2] & allowed);
-  }
-  return acl;
-}
-
-// What the folder of `target` gives any new file, as if created with the
-// usual 0666: its default ACL, where it has one (the umask then does not
-// apply), or 0666 less the umask.
-void GiveFolderSettings(int fd, const fs::path& target) {
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : ".";
-  if (const auto acl =
-          AttributeValue(folder.c_str(), "system.posix_acl_default")) {
-    const std::string inherited = InheritedAcl(*acl, 0666);
-    (void)::fsetxattr(fd, "system.posix_acl_access", inherited.data(),
-                      inherited.size(), 0);
-    return;
-  }
-  const mode_t umask = ::umask(0);
-  ::umask(umask);
-  (void)::fchmod(fd, 0666 & ~umask);
-}
-
 }  // namespace
 
 void TakeOverSettings(int fd, const fs::path& target,
-                      const struct stat* earlier) {
-  if (!earlier) return GiveFolderSettings(fd, target);
-  if (::fchown(fd, earlier->st_uid, earlier->st_gid) != 0)
-    (void)::fchown(fd, static_cast<uid_t>(-1), earlier->st_gid);
+                      const struct stat& earlier) {
+  if (::fchown(fd, earlier.st_uid, earlier.st_gid) != 0)
+    (void)::fchown(fd, static_cast<uid_t>(-1), earlier.st_gid);
+  mode_t mode = earlier.st_mode & 07777;
+  // Where the group cannot be kept, the one the file has (this user's, a
+  // group many may share) gets no more than others had.
+  struct stat made;
+  if (::fstat(fd, &made) != 0 || made.st_gid != earlier.st_gid)
+    mode = (mode & ~070) | (mode & ((mode & 07) << 3));
   // The mode last: a change of owner clears the set-id bits, and the mode's
   // group bits become the mask of the ACL just copied.
-  if (CopyAttributes(fd, target.c_str()))
-    (void)::fchmod(fd, earlier->st_mode & 07777);
+  if (CopyAttributes(fd, target.c_str())) (void)::fchmod(fd, mode);
 }

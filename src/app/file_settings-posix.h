@@ -1,5 +1,5 @@
 // Linux and other POSIX systems: what a new preview takes over from the
-// file it replaces, or from its folder, once all its data is on disk.
+// file it replaces, once all its data is on disk.
 #pragma once
 
 #include <sys/stat.h>
@@ -7,11 +7,12 @@
 #include <filesystem>
 
 // Gives the new file `fd` what the user set on `target`, the file it is
-// about to replace: its owner and group as far as this user may set them,
-// exactly its extended attributes (which carry its ACL: what the new file
-// inherited from the folder and `target` lacks is removed), and its mode.
-// Without an earlier file (`earlier` null), it gets what any new file in
-// that folder gets. Until then the new file is its owner's alone.
+// about to replace, described by `earlier`: its owner and group as far as
+// this user may set them, exactly its extended attributes (which carry its
+// ACL: what the new file inherited from the folder and `target` lacks is
+// removed), and its mode; where the group cannot be kept, no group bits
+// beyond those `target` gave others. Until then the new file is its
+// owner's alone.
 //
 // Best effort: what the file system cannot keep (FAT and many network or
 // FUSE folders keep no modes, owners or attributes) or this user may not
@@ -19,4 +20,4 @@
 // that may grant access cannot be removed, the mode stays the owner's
 // alone, so that the file is never more open than the one it replaces.
 void TakeOverSettings(int fd, const std::filesystem::path& target,
-                      const struct stat* earlier);
+                      const struct stat& earlier);

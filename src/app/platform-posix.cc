@@ -11,19 +11,16 @@
 
 namespace {
 
-std::chrono::nanoseconds SinceEpoch(const timespec& time) {
-  return std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec);
+std::chrono::system_clock::time_point TimeOf(const timespec& time) {
+  return ClockTime(std::chrono::seconds(time.tv_sec),
+                   std::chrono::nanoseconds(time.tv_nsec));
 }
 
 std::optional<FileStamp> StampOf(int fd) {
   struct stat info;
   if (::fstat(fd, &info) != 0) return std::nullopt;
-  return FileStamp{static_cast<uint64_t>(info.st_size),
-                   std::chrono::system_clock::time_point(
-                       std::chrono::duration_cast<
-                           std::chrono::system_clock::duration>(
-                           SinceEpoch(info.st_mtim))),
-                   SinceEpoch(info.st_ctim).count()};
+  return FileStamp{static_cast<uint64_t>(info.st_size), TimeOf(info.st_mtim),
+                   TimeOf(info.st_ctim).time_since_epoch().count()};
 }
 
 ReadResult ReadOpenFile(int fd, size_t max_bytes) {

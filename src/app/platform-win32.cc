@@ -21,15 +21,12 @@ std::optional<FileStamp> StampOf(HANDLE file) {
   // File times count hundreds of nanoseconds from 1601, the system clock
   // from 1970.
   using Ticks = std::chrono::duration<int64_t, std::ratio<1, 10'000'000>>;
-  const Ticks modified(
-      static_cast<int64_t>(Join(info.ftLastWriteTime.dwHighDateTime,
-                                info.ftLastWriteTime.dwLowDateTime)));
-  return FileStamp{
-      Join(info.nFileSizeHigh, info.nFileSizeLow),
-      std::chrono::system_clock::time_point(
-          std::chrono::duration_cast<std::chrono::system_clock::duration>(
-              modified - Ticks(116'444'736'000'000'000))),
-      0};
+  const uint64_t modified = Join(info.ftLastWriteTime.dwHighDateTime,
+                                 info.ftLastWriteTime.dwLowDateTime);
+  return FileStamp{Join(info.nFileSizeHigh, info.nFileSizeLow),
+                   ClockTime(Ticks(static_cast<int64_t>(
+                       modified - 116'444'736'000'000'000))),
+                   0};
 }
 
 ReadResult ReadOpenFile(HANDLE file, size_t max_bytes) {

@@ -46,7 +46,8 @@ enum class WriteStatus {
 // earlier file's place in one step, with that file's permissions and
 // attributes; an earlier file is either replaced whole or left as it was.
 // `source`, the file the bytes were made from, and the program itself are
-// never replaced (kFailed), whatever link leads from `path` to them.
+// never replaced (kFailed), whatever path leads from `path` to them: a file
+// of the same size and bytes is taken for them.
 // Whatever goes wrong, no temporary file is left behind, and one left by a
 // run killed outright is removed.
 WriteStatus ReplaceFileContents(const std::filesystem::path& path,

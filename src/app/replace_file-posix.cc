@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "app/bounded_read.h"
 #include "app/ending_signals-posix.h"
 #include "app/file_settings-posix.h"
 #include "app/platform.h"
@@ -34,12 +35,20 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 // Where a preview written to `path` goes: through symbolic links to the
 // file they end at, which need not exist yet, so that a link named
-// index.htm (into a web folder, say) stays a link. nullopt for a loop.
+// index.htm (into a web folder, say) stays a link. nullopt for a loop and
+// for a link the kernel's rule (fs.protected_symlinks, kept here whatever
+// that setting) would not follow: in a sticky folder open to all, one owned
+// by neither this user nor the folder's owner.
 std::optional<fs::path> FollowLinks(fs::path path) {
+  constexpr mode_t kOpenSticky = S_ISVTX | S_IWOTH;
   for (int hop = 0; hop < 40; ++hop) {
-    struct stat info;
+    struct stat info, folder;
     if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
       return path;
+    if (::stat((path.parent_path() / ".").c_str(), &folder) != 0 ||
+        ((folder.st_mode & kOpenSticky) == kOpenSticky &&
+         info.st_uid != ::geteuid() && info.st_uid != folder.st_uid))
+      return std::nullopt;
     std::error_code error;
     const fs::path target = fs::read_symlink(path, error);
     if (error) return std::nullopt;
@@ -56,24 +65,28 @@ bool StillNamed(int fd, const char* name) {
          named.st_dev == held.st_dev && named.st_ino == held.st_ino;
 }
 
-// Removes the leftover `file` when no run can still own it. A run keeps
-// its temporary file locked for as long as it has one, and the lock ends
-// with the process that held it, in whatever process namespace it ran or
-// (where the file system shares locks, as NFS does) on whatever machine:
-// what can be locked now is abandoned. Only this user's regular files.
-bool RemoveIfAbandoned(const fs::path& file) {
-  // Open for writing too: NFS locks a file exclusively only then.
+// Removes the leftover `file` when no run can still own it and this user
+// could have made it. A run keeps its temporary file locked for as long as
+// it has one, and the lock ends with the process that held it, in whatever
+// process namespace it ran or (where the file system shares locks, as NFS
+// does) on whatever machine: what can be locked now is abandoned. It could
+// have made a regular file owned by `maker`, the owner its own new file
+// shows (one owner for all on FAT and some FUSE folders), and root any.
+bool RemoveIfAbandoned(const fs::path& file, uid_t maker) {
+  // For writing, as NFS locks a file exclusively only then; not for
+  // reading, which the earlier file's mode may not let its owner (0200).
   const int fd = RetryOnInterrupt([&] {
-    return ::open(file.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    return ::open(file.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   });
   if (fd == -1) return false;
   struct stat held;
   // Still the file of that name once locked: not one a new run made there
   // after another removed the one opened.
-  const bool abandoned =
-      ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
-      held.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-      StillNamed(fd, file.c_str()) && ::unlink(file.c_str()) == 0;
+  const bool abandoned = ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+                         (held.st_uid == maker || ::geteuid() == 0) &&
+                         ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                         StillNamed(fd, file.c_str()) &&
+                         ::unlink(file.c_str()) == 0;
   ::close(fd);
   return abandoned;
 }
@@ -86,9 +99,9 @@ void HoldAsOurs(int fd) { (void)::flock(fd, LOCK_EX | LOCK_NB); }
 // Creates an empty file of our own at `name`, exclusively, and locks it.
 // -1 when the name is taken; errno EEXIST too when a run cleaning up took
 // the file for abandoned before it was locked, and removed it.
-int CreateLocked(const std::string& name) {
+int CreateLocked(const std::string& name, mode_t mode) {
   const int fd = RetryOnInterrupt([&] {
-    return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   });
   if (fd == -1) return -1;
   HoldAsOurs(fd);
@@ -101,14 +114,15 @@ int CreateLocked(const std::string& name) {
 // Gives a new file a temporary name beside `target`, exclusively: a name
 // already taken (by a link planted there, too) is passed over, never
 // written through. With `fd` open, links that unnamed file; with -1,
-// creates an empty one, locked, and opens it in `fd`.
-bool NameTemporary(const fs::path& target, int& fd, std::string& name) {
+// creates an empty one with `mode`, locked, and opens it in `fd`.
+bool NameTemporary(const fs::path& target, int& fd, std::string& name,
+                   mode_t mode) {
   const std::string proc_path = "/proc/self/fd/" + std::to_string(fd);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     name = TemporaryPath(target, static_cast<uint32_t>(::getpid()), attempt);
     const HeldEndingSignals held;
     const bool named = fd == -1
-                           ? (fd = CreateLocked(name)) != -1
+                           ? (fd = CreateLocked(name, mode)) != -1
                            : ::linkat(AT_FDCWD, proc_path.c_str(), AT_FDCWD,
                                       name.c_str(), AT_SYMLINK_FOLLOW) == 0;
     if (named) {
@@ -122,29 +136,36 @@ bool NameTemporary(const fs::path& target, int& fd, std::string& name) {
 }
 
 // Writes `bytes` to a new file in the folder of `target`, gives it the
-// earlier file's settings and makes it `target`. The new file is its
-// owner's alone until all its data is on disk, and locked for as long as
-// it is ours (see RemoveIfAbandoned).
+// earlier file's settings and makes it `target`. It is locked for as long
+// as it is ours (see RemoveIfAbandoned), and its owner's alone until all
+// its data is on disk; with no earlier file, it is made as any new file
+// (the kernel applies the umask or the folder's default ACL to 0666).
 bool WriteNewFile(const fs::path& target, const struct stat* earlier,
                   std::string_view bytes) {
+  const mode_t mode = earlier ? 0600 : 0666;
   int fd = -1;
   std::string name;  // empty while the file has none
 #ifdef O_TMPFILE
   fd = RetryOnInterrupt([&] {
     return ::open(target.parent_path().c_str(),
-                  O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+                  O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
   });
 #endif
   const bool unnamed = fd != -1;
   if (unnamed) HoldAsOurs(fd);
-  if (!unnamed && !NameTemporary(target, fd, name)) return false;
+  if (!unnamed && !NameTemporary(target, fd, name, mode)) return false;
+  struct stat made;
+  if (::fstat(fd, &made) == 0)
+    RemoveStaleTemporaries(target, [&](const fs::path& file) {
+      return RemoveIfAbandoned(file, made.st_uid);
+    });
 
   // The data is on disk before the file is opened to others or has the
   // name: a crash after the rename must not leave index.htm empty or cut
   // short.
   bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  if (ok) TakeOverSettings(fd, target, earlier);
-  if (ok && unnamed) ok = NameTemporary(target, fd, name);
+  if (ok && earlier) TakeOverSettings(fd, target, *earlier);
+  if (ok && unnamed) ok = NameTemporary(target, fd, name, mode);
   if (!name.empty()) {
     const HeldEndingSignals held;
     // The rename makes the switch atomic: a reader sees either file whole.
@@ -158,11 +179,16 @@ bool WriteNewFile(const fs::path& target, const struct stat* earlier,
   return ok;
 }
 
-// True when `info` is the file at `path`, whatever links lead to either.
-bool SameFile(const struct stat& info, const char* path) {
+// True when `info`, the file at `target`, may be the file at `path`: the
+// same device and inode, whatever links lead to either, or, as the same
+// file seen through another mount (a FUSE mirror, an overlay) has others,
+// the same size and bytes (a byte copy, wrongly taken for it, loses nothing).
+bool MayBeOneFile(const char* target, const struct stat& info,
+                  const char* path) {
   struct stat other;
-  return ::stat(path, &other) == 0 && other.st_dev == info.st_dev &&
-         other.st_ino == info.st_ino;
+  return ::stat(path, &other) == 0 &&
+         ((other.st_dev == info.st_dev && other.st_ino == info.st_ino) ||
+          (other.st_size == info.st_size && MayHoldTheSameBytes(target, path)));
 }
 
 // True when this user may not write `file`: its owner may not (the user's
@@ -186,13 +212,13 @@ WriteStatus ReplaceFileContents(const fs::path& path, std::string_view bytes,
     // Nor is a folder of that name (or one a link points to) the user's
     // preview to replace, nor the template or the program itself, when
     // index.htm is, or leads to, one of them.
-    if (!S_ISREG(earlier.st_mode) || SameFile(earlier, source.c_str()) ||
-        SameFile(earlier, "/proc/self/exe"))
+    if (!S_ISREG(earlier.st_mode) ||
+        MayBeOneFile(target->c_str(), earlier, source.c_str()) ||
+        MayBeOneFile(target->c_str(), earlier, "/proc/self/exe"))
       return WriteStatus::kFailed;
     if (ReadOnly(*target, earlier)) return WriteStatus::kReadOnly;
   }
 
-  RemoveStaleTemporaries(*target, RemoveIfAbandoned);
   // A file-size limit then makes the write fail instead of ending the run.
   ::signal(SIGXFSZ, SIG_IGN);
   const CaughtEndingSignals caught;

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 
+#include "app/bounded_read.h"
 #include "app/long_path-win32.h"
 #include "app/platform.h"
 #include "app/temporary_name.h"
@@ -123,9 +123,9 @@ bool PutInPlace(HANDLE& held, const std::wstring& temp,
   }
 }
 
-// The file at `path`, links followed, as its volume and index; nullopt
-// when it cannot be opened.
-std::optional<std::pair<DWORD, uint64_t>> FileIdentity(const fs::path& path) {
+// What the system tells of the file at `path`; nullopt when it cannot be
+// opened.
+std::optional<BY_HANDLE_FILE_INFORMATION> Describe(const fs::path& path) {
   const HANDLE file =
       CreateFileW(LongPath(path).c_str(), 0,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -135,8 +135,22 @@ std::optional<std::pair<DWORD, uint64_t>> FileIdentity(const fs::path& path) {
   const bool known = GetFileInformationByHandle(file, &info);
   CloseHandle(file);
   if (!known) return std::nullopt;
-  return std::pair{info.dwVolumeSerialNumber,
-                   (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  return info;
+}
+
+// True when the files at `a` and `b` may be one: the same volume and index,
+// or, as the same file seen through another path (a share of this machine,
+// say) may have others, the same size and bytes (a byte copy, wrongly taken
+// for it, loses nothing).
+bool MayBeOneFile(const fs::path& a, const fs::path& b) {
+  const auto x = Describe(a), y = Describe(b);
+  return x && y &&
+         ((x->dwVolumeSerialNumber == y->dwVolumeSerialNumber &&
+           x->nFileIndexHigh == y->nFileIndexHigh &&
+           x->nFileIndexLow == y->nFileIndexLow) ||
+          (x->nFileSizeHigh == y->nFileSizeHigh &&
+           x->nFileSizeLow == y->nFileSizeLow &&
+           MayHoldTheSameBytes(LongPath(a), LongPath(b))));
 }
 
 // True when this user may not write `target`: the read-only attribute (the
@@ -164,11 +178,9 @@ WriteStatus ReplaceFileContents(const fs::path& path, std::string_view bytes,
     // Nor is a folder of that name the user's preview to replace, nor the
     // template or the program itself, when index.htm is, or leads to, one
     // of them.
-    const auto identity = FileIdentity(path);
     const std::optional<fs::path> program = ProgramFile();
     if ((earlier & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-        (identity && (identity == FileIdentity(source) ||
-                      (program && identity == FileIdentity(*program)))))
+        MayBeOneFile(path, source) || (program && MayBeOneFile(path, *program)))
       return WriteStatus::kFailed;
     // Checked here since not every system refuses to replace such a file.
     if (ReadOnly(target, earlier)) return WriteStatus::kReadOnly;

@@ -47,8 +47,9 @@ bool IsTemporaryName(std::string_view name, std::string_view file) {
          ParseNumber(name.substr(dash + 1), attempt);
 }
 
-void RemoveStaleTemporaries(const fs::path& target,
-                            bool (*remove_if_abandoned)(const fs::path& file)) {
+void RemoveStaleTemporaries(
+    const fs::path& target,
+    const std::function<bool(const fs::path& file)>& remove_if_abandoned) {
   const std::string file = Utf8Name(target);
   std::error_code error, ignored;
   for (fs::directory_iterator entry(target.parent_path(), error), end;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -26,4 +27,5 @@ bool IsTemporaryName(std::string_view name, std::string_view file);
 // (SIGKILL, a power cut) left behind, and those still being written.
 void RemoveStaleTemporaries(
     const std::filesystem::path& target,
-    bool (*remove_if_abandoned)(const std::filesystem::path& file));
+    const std::function<bool(const std::filesystem::path& file)>&
+        remove_if_abandoned);

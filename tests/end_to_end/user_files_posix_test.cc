@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -119,22 +120,42 @@ TEST_P(LocalOrFuseFolderTest, NewPreviewIsNeverOpenToOthersBeforeItIsWhole) {
   EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
+TEST_F(MountedFolderTest, TheTemplateAndTheProgramAreKeptThroughAMirror) {
+  // A FUSE mirror shows them with other device and inode numbers: index.htm
+  // linked to them through the folder under it is refused all the same.
+  if (!MountFuseFolder()) GTEST_SKIP() << "no FUSE folder here";
+  const std::string program = ReadFile(folder_ / "template-preview");
+  WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  for (const char* name : {"Template.htm", "template-preview"}) {
+    fs::remove(Index());
+    fs::create_symlink(root_ / "backing" / name, Index());
+    EXPECT_EQ(Run().err, kNotCreated) << name;
+    EXPECT_EQ(ReadFile(folder_ / "Template.htm"), "<p>x</p>");
+    EXPECT_TRUE(ReadFile(folder_ / "template-preview") == program);
+  }
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
+}
+
 TEST_F(MountedFolderTest, PreviewIsMadeOnAFatFileSystem) {
   // FAT sticks keep no modes, owners or attributes: setting them fails,
-  // which must not cost the preview, with an earlier one or without.
+  // which must not cost the preview, with an earlier one or without. Open
+  // to all, fusefat shows every file as root's: what a run of nobody's
+  // killed outright left is nobody's to remove.
   const fs::path image = root_ / "fat.img";
   WriteFile(image, "");
   fs::resize_file(image, 64 << 20);
   if (std::system(
           ("mkfs.vfat '" + image.string() + "' >/dev/null 2>&1").c_str()) !=
           0 ||
-      !Mount("fusefat -o rw+ '" + image.string() + "'"))
+      !Mount("fusefat -o rw+,allow_other,umask=000 '" + image.string() + "'"))
     GTEST_SKIP() << "no FAT file system here (needs root, dosfstools, fusefat)";
   const std::string page = "<p><#EntryDate#></p>";
   WriteFile(folder_ / "Template.htm", page);
+  WriteFile(folder_ / "index.htm.4321-0.tmp", "part of a preview");
   for (const bool earlier : {true, false}) {
     if (!earlier) fs::remove(folder_ / "index.htm");
-    EXPECT_EQ(Run().out, kCreated) << "with an earlier preview: " << earlier;
+    EXPECT_EQ(Run({.as_user = 65534}).out, kCreated)
+        << "with an earlier preview: " << earlier;
     EXPECT_EQ(ReadFile(folder_ / "index.htm"), ExpectedPreview(page));
     EXPECT_EQ(FolderFiles(), AfterSuccess());
   }
@@ -195,11 +216,13 @@ TEST_F(MountedFolderTest, RunsInOtherProcessNamespacesShareAFolder) {
 }
 
 TEST_F(UserFilesTest, WhatAKilledRunLeftIsRemovedByTheNext) {
-  // A run killed outright (SIGKILL, a power cut) leaves its temporary file;
-  // the next removes it. Not one a run still writes, which it holds locked
-  // (whether its process id runs here tells nothing: it may run in another
-  // process namespace or on another machine), nor another user's, nor
-  // anything merely named alike.
+  // A run killed outright (SIGKILL, a power cut) leaves its temporary file,
+  // with the earlier file's mode (0200 lets its owner write, not read); the
+  // next run of a user who could have made it removes it. Not one a run
+  // still writes, which it holds locked (whether its process id runs here
+  // tells nothing: it may run in another process namespace or on another
+  // machine), nor another user's, nor anything merely named alike. As root,
+  // the user is nobody and the other user root.
   const std::string left = "index.htm.4321-0.tmp";
   const std::string written = "index.htm.4321-1.tmp";
   const std::string others = "index.htm.4321-2.tmp";
@@ -211,17 +234,30 @@ TEST_F(UserFilesTest, WhatAKilledRunLeftIsRemovedByTheNext) {
   const int held = open((folder_ / written).c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_EQ(flock(held, LOCK_EX), 0);
   const bool root = geteuid() == 0;
-  if (root) {
-    ASSERT_EQ(chown((folder_ / others).c_str(), 65534, 65534), 0);
-  }
+  const uid_t user = root ? 65534 : geteuid();
+  for (const fs::path& name : {fs::path(left), fs::path("index.htm")})
+    ASSERT_EQ(chown((folder_ / name).c_str(), user, user), 0);
+  fs::permissions(folder_ / left, fs::perms(0200));
+  fs::permissions(folder_ / others, fs::perms(0666));
+  fs::permissions(folder_, fs::perms::all);
   WriteFile(folder_ / "Template.htm", "<p>x</p>");
-  EXPECT_EQ(Run().out, kCreated);
-  close(held);
+  EXPECT_EQ(Run({.as_user = root ? user : static_cast<uid_t>(-1)}).out,
+            kCreated);
   std::set<fs::path> expected = AfterSuccess();
   expected.insert(alike.begin(), alike.end());
   expected.insert(written);
   if (root) expected.insert(others);
   EXPECT_EQ(FolderFiles(), expected);
+
+  // Root's runs give the new file the earlier one's owner, so a root run
+  // killed then left a file of any owner.
+  if (root) {
+    ASSERT_EQ(chown((folder_ / others).c_str(), 65534, 65534), 0);
+    EXPECT_EQ(Run().out, kCreated);
+    expected.erase(others);
+    EXPECT_EQ(FolderFiles(), expected);
+  }
+  close(held);
 }
 
 TEST_F(UserFilesTest, ReplacingKeepsGroupModeAclAndExtendedAttributes) {
@@ -248,6 +284,24 @@ TEST_F(UserFilesTest, ReplacingKeepsGroupModeAclAndExtendedAttributes) {
   EXPECT_EQ(Attribute(Index(), "user.designer"), "kept");
   EXPECT_EQ(Attribute(Index(), "system.posix_acl_access"), acl);
   EXPECT_EQ(FolderFiles(), AfterSuccess());
+
+  // Run by nobody, in a folder that gives new files root's group: nogroup
+  // is kept without the owner, root; group 100 cannot be, and the file's
+  // group, root, gets no more than others had.
+  if (!root) return;
+  fs::permissions(folder_, fs::perms(02777));
+  for (const auto& [owner, group, kept_group, kept_mode] :
+       {std::array{0u, 65534u, 65534u, 0664u},
+        std::array{65534u, 100u, 0u, 0644u}}) {
+    fs::remove(Index());
+    WriteFile(Index(), kEarlier);
+    ASSERT_EQ(chown(Index().c_str(), owner, group), 0);
+    fs::permissions(Index(), fs::perms(0664));
+    EXPECT_EQ(Run({.as_user = 65534}).out, kCreated);
+    ASSERT_EQ(stat(Index().c_str(), &info), 0);
+    EXPECT_EQ(info.st_gid, kept_group) << group;
+    EXPECT_EQ(info.st_mode & 07777, kept_mode) << group;
+  }
 }
 
 TEST_F(UserFilesTest, AFolderDefaultAclOpensTheNewPreviewToNoOneNew) {
@@ -325,6 +379,22 @@ TEST_F(UserFilesTest, ALinkNamedIndexIsFollowedAndStaysALink) {
   EXPECT_EQ(Run().out, kCreated);
   EXPECT_TRUE(fs::is_symlink(web / "link.htm"));
   EXPECT_EQ(ReadFile(web / "page.htm"), ExpectedPreview("<p>x</p>"));
+
+  // In a sticky folder open to all (as /tmp), as the kernel's own rule
+  // would: for nobody, not the link of another user (daemon) when the
+  // folder is not theirs either, and nobody's own.
+  if (geteuid() != 0) return;
+  fs::permissions(folder_, fs::perms(01777));
+  fs::permissions(web, fs::perms::all);
+  for (const uid_t owner : {1, 65534}) {
+    WriteFile(web / "page.htm", kEarlier);
+    fs::permissions(web / "page.htm", fs::perms(0666));
+    ASSERT_EQ(lchown(Index().c_str(), owner, owner), 0);
+    const RunResult result = Run({.as_user = 65534});
+    EXPECT_EQ(owner == 1 ? result.err : result.out,
+              owner == 1 ? kNotCreated : kCreated);
+    EXPECT_EQ(ReadFile(web / "page.htm") == kEarlier, owner == 1);
+  }
 }
 
 TEST_F(UserFilesTest, TemplateSavedWhileReadIsNeverPreviewedInPart) {

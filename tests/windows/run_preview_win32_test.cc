@@ -141,6 +141,18 @@ TEST_F(RunPreviewTest, FolderNamedIndexIsKeptAndNoTemporaryFileStays) {
   EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
 
+TEST_F(RunPreviewTest, ACopyOfTheTemplateOrTheProgramIsNotReplaced) {
+  // Another path to them (a share of this machine, say) may show another
+  // volume or index: an index.htm that holds their bytes is taken for them.
+  WriteFile(folder_ / "Template.htm", kPage);
+  for (const char* name : {"Template.htm", "template-preview.exe"}) {
+    WriteFile(folder_ / "index.htm", ReadFile(folder_ / name));
+    RunExpecting(kNotCreatedMessage, SeenIcon::kError);
+    EXPECT_EQ(ReadFile(folder_ / "index.htm"), ReadFile(folder_ / name));
+  }
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
+}
+
 namespace {
 
 // An earlier preview, which each of the runs below must leave whole, with
