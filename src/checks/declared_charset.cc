@@ -79,15 +79,14 @@ std::optional<std::string_view> DeclaredCharset(std::string_view page) {
   for (size_t at = page.find('<'); at != npos; at = page.find('<', at + 1)) {
     if (page.substr(at, 4) == "<!--") {
       at = page.find("-->", at + 2);  // "<!-->" is a whole comment too
-      if (at == npos) break;
     } else if (SameLetters(page.substr(at, 5), "<body")) {
       break;
     } else if (SameLetters(page.substr(at, 5), "<meta") &&
                page.find_first_of("\t\n\f\r /", at + 5) == at + 5) {
       at += 5;
       if (const auto label = MetaLabel(page, at)) return label;
-      if (at == npos) break;
     }
+    if (at == npos) break;
   }
   return std::nullopt;
 }

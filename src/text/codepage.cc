@@ -26,39 +26,24 @@ constexpr std::array<char16_t, 128> kUpperHalf = {
     0x0651, 0x00F9, 0x0652, 0x00FB, 0x00FC, 0x200E, 0x200F, 0x06D2,  // F8
 };
 
-constexpr std::array<char16_t, 256> MakeDecodeTable() {
-  std::array<char16_t, 256> table{};
-  for (int b = 0; b < 0x80; ++b) table[b] = static_cast<char16_t>(b);
-  for (int b = 0x80; b < 0x100; ++b) table[b] = kUpperHalf[b - 0x80];
-  return table;
-}
-
-constexpr std::array<char16_t, 256> kDecode = MakeDecodeTable();
-
 // The code page's non-ASCII characters all lie below U+2200, so a table of
 // that size inverts it; 0 marks a character that has no byte (NUL itself is
 // ASCII and never looked up here).
-constexpr char16_t kEncodeLimit = 0x2200;
-
-struct EncodeTable {
-  std::array<std::uint8_t, kEncodeLimit> byte{};
-};
-
-constexpr EncodeTable MakeEncodeTable() {
-  EncodeTable table;
+constexpr auto kEncode = [] {
+  std::array<std::uint8_t, 0x2200> byte{};
   for (int b = 0x80; b < 0x100; ++b)
-    table.byte[kDecode[b]] = static_cast<std::uint8_t>(b);
-  return table;
-}
-
-constexpr EncodeTable kEncode = MakeEncodeTable();
+    byte[kUpperHalf[b - 0x80]] = static_cast<std::uint8_t>(b);
+  return byte;
+}();
 
 }  // namespace
 
 std::u16string DecodeWindows1256(std::string_view bytes) {
   std::u16string text(bytes.size(), u'\0');
-  for (size_t i = 0; i < bytes.size(); ++i)
-    text[i] = kDecode[static_cast<unsigned char>(bytes[i])];
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    text[i] = b < 0x80 ? b : kUpperHalf[b - 0x80];
+  }
   return text;
 }
 
@@ -70,7 +55,7 @@ std::optional<std::string> EncodeWindows1256(std::u16string_view text) {
       bytes[i] = static_cast<char>(c);
       continue;
     }
-    const std::uint8_t b = c < kEncodeLimit ? kEncode.byte[c] : 0;
+    const std::uint8_t b = c < kEncode.size() ? kEncode[c] : 0;
     if (b == 0) return std::nullopt;
     bytes[i] = static_cast<char>(b);
   }
