@@ -1,5 +1,6 @@
 // Reading a whole file with a bound on its size, and again while it changes
-// under the reader; shared by the platform layers, which differ only in how
+// under the reader, and telling two files' bytes apart without holding
+// either whole; shared by the platform layers, which differ only in how
 // they read a piece and how they tell a file's size and time.
 #pragma once
 
