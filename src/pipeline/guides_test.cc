@@ -232,3 +232,43 @@ TEST(DesignersGuideTest,
     }
   }
 }
+
+// Step 1's search (ASCII, a line of its own in both languages), run as VS
+// Code runs it, case matched: over the Basic Multilingual Plane, the Persian
+// keyboard's characters among them, it finds exactly what Windows-1256
+// lacks, so that deleting what it finds loses nothing the code page has.
+TEST(DesignersGuideTest, StepOneSearchFindsExactlyWhatTheCodePageLacks) {
+  const std::string guide = ReadFile(DESIGNERS_GUIDE);
+  const std::regex line("\n(\\[\\^[^\n]*\\])\n");
+  std::vector<std::string> searches;
+  for (std::sregex_iterator it(guide.begin(), guide.end(), line), end;
+       it != end; ++it)
+    searches.push_back((*it)[1]);
+  ASSERT_EQ(searches.size(), 2u);
+  EXPECT_EQ(searches[0], searches[1]);
+  const std::wregex search(
+      std::wstring(searches[0].begin(), searches[0].end()));
+  for (char32_t code = 0; code < 0x10000; ++code) {
+    const char16_t c = static_cast<char16_t>(code);
+    if (c >= 0xd800 && c < 0xe000) continue;
+    EXPECT_EQ(
+        std::regex_search(std::wstring(1, static_cast<wchar_t>(c)), search),
+        !EncodeWindows1256(std::u16string_view(&c, 1)))
+        << std::hex << static_cast<unsigned>(c);
+  }
+}
+
+// The designer keeps the UTF-8 file and converts a copy: part 4 says so
+// before its first step changes anything.
+TEST(DesignersGuideTest, KeepsTheUtf8OriginalBeforeConverting) {
+  const std::string guide = ReadFile(DESIGNERS_GUIDE);
+  for (const auto& [part, step] :
+       {std::pair{"\n۴. ", "گام ۱:"}, std::pair{"\n4. Saving", "Step 1:"}}) {
+    const size_t start = guide.find(part);
+    const size_t end = guide.find(step, start);
+    ASSERT_NE(end, std::string::npos) << step;
+    const std::string before = guide.substr(start, end - start);
+    EXPECT_NE(before.find("mine.htm"), std::string::npos) << part;
+    EXPECT_NE(before.find("Save As"), std::string::npos) << part;
+  }
+}
