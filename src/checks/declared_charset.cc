@@ -10,9 +10,9 @@ constexpr std::string_view kNameEnds = "\t\n\f\r />";
 
 // Elements whose text the tokenizer reads as text, tags and all, up to their
 // end tag; noscript too, since a preview runs its scripts.
-constexpr std::string_view kRawText[] = {
-    "script", "style",   "title",    "textarea", "xmp",
-    "iframe", "noembed", "noframes", "noscript"};
+constexpr std::string_view kRawText[] = {"script",   "style",    "title",
+                                         "textarea", "xmp",      "iframe",
+                                         "noembed",  "noframes", "noscript"};
 
 // `text` is `lower` in any case (ASCII letters only).
 bool SameLetters(std::string_view text, std::string_view lower) {
@@ -58,8 +58,10 @@ size_t RawTextEnd(std::string_view page, size_t at, std::string_view name) {
 }
 
 // Keeps the first label, or the first that is not Windows-1256.
-void Keep(std::optional<std::string_view>& kept, std::string_view label) {
-  if (!kept || (IsWindows1256(*kept) && !IsWindows1256(label))) kept = label;
+void Keep(std::optional<std::string_view>& kept,
+          std::optional<std::string_view> label) {
+  if (label && (!kept || (IsWindows1256(*kept) && !IsWindows1256(*label))))
+    kept = label;
 }
 
 // The value that starts at `at`: quoted, or up to one of `ends` or the
@@ -89,15 +91,13 @@ std::optional<std::string_view> LabelInContent(std::string_view content) {
   return std::nullopt;
 }
 
-struct Meta {
-  std::optional<std::string_view> charset, content;
+// Reads the attributes from `at` to the tag's ">", and for a <meta> what it
+// declares into `label`. Gives the position after the tag, or npos when the
+// page ends inside it: browsers then drop the tag.
+size_t ReadAttributes(std::string_view page, size_t at, bool meta,
+                      std::optional<std::string_view>& label) {
+  std::optional<std::string_view> content;
   bool content_type = false;
-};
-
-// Reads the attributes from `at` to the tag's ">", into `meta` unless it is
-// null. Gives the position after the tag, or npos when the page ends inside
-// it: browsers then drop the tag.
-size_t ReadAttributes(std::string_view page, size_t at, Meta* meta) {
   while ((at = page.find_first_not_of("\t\n\f\r /", at)) != npos &&
          page[at] != '>') {
     // A name ends at white space, "/", ">", or an "=" that is not its first.
@@ -111,13 +111,12 @@ size_t ReadAttributes(std::string_view page, size_t at, Meta* meta) {
         (at = page.find_first_not_of(kSpace, equals + 1)) != npos)
       value = ValueAt(page, at, "\t\n\f\r >");
     if (!meta) continue;
-    if (SameLetters(name, "charset")) Keep(meta->charset, Trimmed(value));
-    if (SameLetters(name, "http-equiv"))
-      meta->content_type |= SameLetters(value, "content-type");
-    const auto label = SameLetters(name, "content") ? LabelInContent(value)
-                                                    : std::nullopt;
-    if (label) Keep(meta->content, *label);
+    if (SameLetters(name, "charset")) Keep(label, Trimmed(value));
+    content_type |=
+        SameLetters(name, "http-equiv") && SameLetters(value, "content-type");
+    if (SameLetters(name, "content")) Keep(content, LabelInContent(value));
   }
+  if (content_type) Keep(label, content);
   return at == npos ? npos : at + 1;
 }
 
@@ -125,32 +124,29 @@ size_t ReadAttributes(std::string_view page, size_t at, Meta* meta) {
 
 std::optional<std::string_view> DeclaredCharset(std::string_view page) {
   for (size_t at = page.find('<'); at != npos; at = page.find('<', at)) {
-    const char next = at + 1 < page.size() ? page[at + 1] : '\0';
-    const bool end_tag =
-        next == '/' && at + 2 < page.size() && IsLetter(page[at + 2]);
+    const std::string_view next = page.substr(at + 1, 2);
+    const bool end = next.size() == 2 && next[0] == '/' && IsLetter(next[1]);
     if (page.substr(at, 4) == "<!--") {
       at = CommentEnd(page, at);
-    } else if (next == '!' || next == '?' || (next == '/' && !end_tag)) {
-      at = After(page, '>', at + 2);  // a doctype or a bogus comment
-    } else if (IsLetter(next) || end_tag) {
-      const size_t from = at + 1 + end_tag;
-      const size_t to = std::min(page.find_first_of(kNameEnds, from), page.size());
-      const std::string_view name = page.substr(from, to - from);
-      const bool start = !end_tag;
-      if (start && (SameLetters(name, "body") || SameLetters(name, "plaintext")))
-        break;
-      Meta meta;
-      at = ReadAttributes(page, to, start && SameLetters(name, "meta") ? &meta
-                                                                     : nullptr);
-      if (meta.content_type && meta.content) Keep(meta.charset, *meta.content);
-      if (at != npos && meta.charset) return meta.charset;
-      for (const std::string_view raw : kRawText)
-        if (start && at != npos && SameLetters(name, raw))
-          at = RawTextEnd(page, at, raw);
+    } else if (!end && (next.starts_with('!') || next.starts_with('?') ||
+                        next.starts_with('/'))) {
+      at = page.find('>', at + 2);  // a doctype or a bogus comment
+    } else if (!end && (next.empty() || !IsLetter(next[0]))) {
+      ++at;  // text
     } else {
-      ++at;
+      const size_t from = at + 1 + end;
+      const size_t to =
+          std::min(page.find_first_of(kNameEnds, from), page.size());
+      const std::string_view name = page.substr(from, to - from);
+      if (!end && (SameLetters(name, "body") || SameLetters(name, "plaintext")))
+        break;
+      std::optional<std::string_view> label;
+      at = ReadAttributes(page, to, !end && SameLetters(name, "meta"), label);
+      if (at != npos && label) return label;
+      for (const std::string_view raw : kRawText)
+        if (!end && at != npos && SameLetters(name, raw))
+          at = RawTextEnd(page, at, raw);
     }
-    if (at == npos) break;
   }
   return std::nullopt;
 }
@@ -161,17 +157,12 @@ bool IsWindows1256(std::string_view label) {
 }
 
 size_t CharsetPlace(std::string_view page) {
-  for (size_t at = page.find_first_not_of(kSpace); at != npos;
-       at = page.find_first_not_of(kSpace, at)) {
-    if (page.substr(at, 4) == "<!--") {
-      at = CommentEnd(page, at);
-    } else if (page.substr(at, 2) == "<?") {
-      at = After(page, '>', at);
-    } else {
-      const size_t end = After(page, '>', at);
-      return SameLetters(page.substr(at, 9), "<!doctype") && end != npos ? end
-                                                                         : 0;
-    }
-  }
-  return 0;
+  size_t at = page.find_first_not_of(kSpace);
+  while (at != npos &&
+         (page.substr(at, 4) == "<!--" || page.substr(at, 2) == "<?"))
+    at = page.find_first_not_of(kSpace, page[at + 1] == '?'
+                                            ? After(page, '>', at)
+                                            : CommentEnd(page, at));
+  const size_t end = at == npos ? npos : After(page, '>', at);
+  return end != npos && SameLetters(page.substr(at, 9), "<!doctype") ? end : 0;
 }

@@ -66,13 +66,9 @@ PreviewOutcome BuildPreview(PageText page) {
   if (!unknown.empty())
     return Failure(ReportMessage(kUnknownTagsHeader, unknown));
 
-  // Left to guess, Chromium reads a page whose English typography comes
-  // before its Persian text as windows-1252, and every Persian word as junk.
-  if (!declared) {
-    if (staged.page.size() > kMaxPageBytes - kCharsetTag.size())
-      return StageFailure(PageFault::kTooLarge, nullptr);
-    staged.page.insert(CharsetPlace(staged.page), kCharsetTag);
-  }
+  if (!declared && staged.page.size() > kMaxPageBytes - kCharsetTag.size())
+    return StageFailure(PageFault::kTooLarge, nullptr);
+  if (!declared) staged.page.insert(CharsetPlace(staged.page), kCharsetTag);
   return {std::u16string(kCreatedMessage), MessageIcon::kInformation,
           std::move(staged.page)};
 }
