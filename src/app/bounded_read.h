@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -112,20 +111,32 @@ ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
   return {ReadStatus::kFailed, {}};
 }
 
-// False when the files at `a` and `b` are seen to hold different bytes,
-// read a piece at a time so that neither is held whole; true when they
-// cannot be read to tell.
-inline bool MayHoldTheSameBytes(const std::filesystem::path& a,
-                                const std::filesystem::path& b) {
-  std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
-  std::string p(size_t{1} << 16, '\0'), q(p);
-  while (x && y) {
-    x.read(p.data(), std::ssize(p));
-    y.read(q.data(), std::ssize(q));
-    if (x.bad() || y.bad()) break;
-    if (std::string_view(p.data(), static_cast<size_t>(x.gcount())) !=
-        std::string_view(q.data(), static_cast<size_t>(y.gcount())))
-      return false;
+// Fills `piece` through `read_some` (as for ReadBounded) unless the file
+// ends first; how much it holds, or -1 when a read failed.
+template <typename ReadSome>
+int64_t ReadPiece(ReadSome& read_some, std::string& piece) {
+  size_t got = 0;
+  while (got < piece.size()) {
+    const auto n = read_some(piece.data() + got, piece.size() - got);
+    if (n < 0) return -1;
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
   }
-  return true;
+  return static_cast<int64_t>(got);
+}
+
+// False when the files `read_a` and `read_b` read from their starts are
+// seen to hold different bytes, read a piece at a time so that neither is
+// held whole; true when they cannot be read to tell.
+template <typename ReadA, typename ReadB>
+bool MayHoldTheSameBytes(ReadA read_a, ReadB read_b) {
+  std::string p(size_t{1} << 16, '\0'), q(p);
+  for (;;) {
+    const int64_t m = ReadPiece(read_a, p), n = ReadPiece(read_b, q);
+    if (m < 0 || n < 0) return true;
+    if (std::string_view(p.data(), static_cast<size_t>(m)) !=
+        std::string_view(q.data(), static_cast<size_t>(n)))
+      return false;
+    if (m == 0) return true;
+  }
 }

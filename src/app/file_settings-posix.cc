@@ -9,11 +9,9 @@
 #include <set>
 #include <string>
 
-namespace fs = std::filesystem;
-
 namespace {
 
-// The names `list(buffer, size)` gives (llistxattr or flistxattr), each
+// The names `list(buffer, size)` gives (listxattr or flistxattr), each
 // ended by a NUL; none where the file system keeps no attributes.
 template <typename List>
 std::set<std::string> AttributeNames(List list) {
@@ -32,10 +30,10 @@ std::set<std::string> AttributeNames(List list) {
 
 // The value of the attribute `name` of the file at `path`, if it has one.
 std::optional<std::string> AttributeValue(const char* path, const char* name) {
-  const ssize_t length = ::lgetxattr(path, name, nullptr, 0);
+  const ssize_t length = ::getxattr(path, name, nullptr, 0);
   if (length < 0) return std::nullopt;
   std::string value(static_cast<size_t>(length), '\0');
-  const ssize_t got = ::lgetxattr(path, name, value.data(), value.size());
+  const ssize_t got = ::getxattr(path, name, value.data(), value.size());
   if (got < 0) return std::nullopt;
   value.resize(static_cast<size_t>(got));
   return value;
@@ -47,7 +45,7 @@ std::optional<std::string> AttributeValue(const char* path, const char* name) {
 bool CopyAttributes(int fd, const char* target) {
   const std::set<std::string> wanted =
       AttributeNames([&](char* names, size_t size) {
-        return ::llistxattr(target, names, size);
+        return ::listxattr(target, names, size);
       });
   const std::set<std::string> inherited = AttributeNames(
       [&](char* names, size_t size) { return ::flistxattr(fd, names, size); });
@@ -64,8 +62,8 @@ bool CopyAttributes(int fd, const char* target) {
 
 }  // namespace
 
-void TakeOverSettings(int fd, const fs::path& target,
-                      const struct stat& earlier) {
+void TakeOverSettings(int fd, const HeldFile& held) {
+  const struct stat& earlier = held.info;
   if (::fchown(fd, earlier.st_uid, earlier.st_gid) != 0)
     (void)::fchown(fd, static_cast<uid_t>(-1), earlier.st_gid);
   mode_t mode = earlier.st_mode & 07777;
@@ -76,5 +74,5 @@ void TakeOverSettings(int fd, const fs::path& target,
     mode = (mode & ~070) | (mode & ((mode & 07) << 3));
   // The mode last: a change of owner clears the set-id bits, and the mode's
   // group bits become the mask of the ACL just copied.
-  if (CopyAttributes(fd, target.c_str())) (void)::fchmod(fd, mode);
+  if (CopyAttributes(fd, held.Path().c_str())) (void)::fchmod(fd, mode);
 }

@@ -2,12 +2,10 @@
 // file it replaces, once all its data is on disk.
 #pragma once
 
-#include <sys/stat.h>
-
-#include <filesystem>
+#include "app/held_file-posix.h"
 
 // Gives the new file `fd` what the user set on `target`, the file it is
-// about to replace, described by `earlier`: its owner and group as far as
+// about to replace: its owner and group as far as
 // this user may set them, exactly its extended attributes (which carry its
 // ACL: what the new file inherited from the folder and `target` lacks is
 // removed), and its mode; where the group cannot be kept, no group bits
@@ -19,5 +17,4 @@
 // set is left as it is, and never costs the preview. Where an attribute
 // that may grant access cannot be removed, the mode stays the owner's
 // alone, so that the file is never more open than the one it replaces.
-void TakeOverSettings(int fd, const std::filesystem::path& target,
-                      const struct stat& earlier);
+void TakeOverSettings(int fd, const HeldFile& target);

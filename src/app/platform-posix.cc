@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "app/bounded_read.h"
+#include "app/held_file-posix.h"
 #include "app/platform.h"
 #include "app/retry_eintr-posix.h"
 
@@ -24,9 +25,6 @@ std::optional<FileStamp> StampOf(int fd) {
 }
 
 ReadResult ReadOpenFile(int fd, size_t max_bytes) {
-  struct stat info;
-  if (::fstat(fd, &info) != 0) return {ReadStatus::kFailed, {}};
-  if (!S_ISREG(info.st_mode)) return {ReadStatus::kNotFound, {}};
   const auto read_some = [fd](char* where, size_t room) {
     return RetryOnInterrupt([&] { return ::read(fd, where, room); });
   };
@@ -54,14 +52,14 @@ bool FileExists(const std::filesystem::path& path) {
 }
 
 ReadResult ReadWholeFile(const std::filesystem::path& path, size_t max_bytes) {
-  // Without blocking: a pipe put in the file's place must not stall the run.
-  const int fd = RetryOnInterrupt(
-      [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); });
-  if (fd == -1) {
-    const bool gone = errno == ENOENT || errno == ENOTDIR;
+  // Held first and checked through the handle: a pipe or a device put in the
+  // file's place must neither stall the run nor be read.
+  const std::optional<HeldFile> held = HoldRegularFile(path.c_str(), true);
+  if (!held) {
+    const bool gone = errno == 0 || errno == ENOENT || errno == ENOTDIR;
     return {gone ? ReadStatus::kNotFound : ReadStatus::kFailed, {}};
   }
-  ReadResult result = ReadOpenFile(fd, max_bytes);
-  ::close(fd);
-  return result;
+  const FileDescriptor file = held->Reopen(O_RDONLY);
+  if (!file) return {ReadStatus::kFailed, {}};
+  return ReadOpenFile(file.get(), max_bytes);
 }

@@ -13,6 +13,7 @@
 #include "app/bounded_read.h"
 #include "app/ending_signals-posix.h"
 #include "app/file_settings-posix.h"
+#include "app/held_file-posix.h"
 #include "app/platform.h"
 #include "app/retry_eintr-posix.h"
 #include "app/temporary_name.h"
@@ -33,18 +34,24 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// Where a preview written to `path` goes: through symbolic links to the
-// file they end at, which need not exist yet, so that a link named
-// index.htm (into a web folder, say) stays a link. nullopt for a loop and
-// for a link the kernel's rule (fs.protected_symlinks, kept here whatever
-// that setting) would not follow: in a sticky folder open to all, one owned
-// by neither this user nor the folder's owner.
-std::optional<fs::path> FollowLinks(fs::path path) {
+// Where a preview written to `path` goes, and what its name showed there
+// (nothing, where no file is there yet).
+struct Target {
+  fs::path path;
+  std::optional<struct stat> shown;
+};
+
+// Follows symbolic links to the file they end at, which need not exist yet,
+// so that a link named index.htm (into a web folder, say) stays a link.
+// nullopt for a loop and for a link the kernel's rule (fs.protected_symlinks,
+// kept here whatever that setting) would not follow: in a sticky folder open
+// to all, one owned by neither this user nor the folder's owner.
+std::optional<Target> FollowLinks(fs::path path) {
   constexpr mode_t kOpenSticky = S_ISVTX | S_IWOTH;
   for (int hop = 0; hop < 40; ++hop) {
     struct stat info, folder;
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-      return path;
+    if (::lstat(path.c_str(), &info) != 0) return Target{path, std::nullopt};
+    if (!S_ISLNK(info.st_mode)) return Target{path, info};
     if (::stat((path.parent_path() / ".").c_str(), &folder) != 0 ||
         ((folder.st_mode & kOpenSticky) == kOpenSticky &&
          info.st_uid != ::geteuid() && info.st_uid != folder.st_uid))
@@ -73,22 +80,15 @@ bool StillNamed(int fd, const char* name) {
 // have made a regular file owned by `maker`, the owner its own new file
 // shows (one owner for all on FAT and some FUSE folders), and root any.
 bool RemoveIfAbandoned(const fs::path& file, uid_t maker) {
+  const std::optional<HeldFile> held = HoldRegularFile(file.c_str(), false);
+  if (!held || (held->info.st_uid != maker && ::geteuid() != 0)) return false;
   // For writing, as NFS locks a file exclusively only then; not for
   // reading, which the earlier file's mode may not let its owner (0200).
-  const int fd = RetryOnInterrupt([&] {
-    return ::open(file.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  });
-  if (fd == -1) return false;
-  struct stat held;
+  const FileDescriptor fd = held->Reopen(O_WRONLY);
   // Still the file of that name once locked: not one a new run made there
   // after another removed the one opened.
-  const bool abandoned = ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
-                         (held.st_uid == maker || ::geteuid() == 0) &&
-                         ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-                         StillNamed(fd, file.c_str()) &&
-                         ::unlink(file.c_str()) == 0;
-  ::close(fd);
-  return abandoned;
+  return fd && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
+         StillNamed(fd.get(), file.c_str()) && ::unlink(file.c_str()) == 0;
 }
 
 // Locks the new file `fd` for as long as it is open (see
@@ -140,7 +140,7 @@ bool NameTemporary(const fs::path& target, int& fd, std::string& name,
 // as it is ours (see RemoveIfAbandoned), and its owner's alone until all
 // its data is on disk; with no earlier file, it is made as any new file
 // (the kernel applies the umask or the folder's default ACL to 0666).
-bool WriteNewFile(const fs::path& target, const struct stat* earlier,
+bool WriteNewFile(const fs::path& target, const HeldFile* earlier,
                   std::string_view bytes) {
   const mode_t mode = earlier ? 0600 : 0666;
   int fd = -1;
@@ -164,7 +164,7 @@ bool WriteNewFile(const fs::path& target, const struct stat* earlier,
   // name: a crash after the rename must not leave index.htm empty or cut
   // short.
   bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  if (ok && earlier) TakeOverSettings(fd, target, *earlier);
+  if (ok && earlier) TakeOverSettings(fd, *earlier);
   if (ok && unnamed) ok = NameTemporary(target, fd, name, mode);
   if (!name.empty()) {
     const HeldEndingSignals held;
@@ -179,24 +179,34 @@ bool WriteNewFile(const fs::path& target, const struct stat* earlier,
   return ok;
 }
 
-// True when `info`, the file at `target`, may be the file at `path`: the
-// same device and inode, whatever links lead to either, or, as the same
-// file seen through another mount (a FUSE mirror, an overlay) has others,
-// the same size and bytes (a byte copy, wrongly taken for it, loses nothing).
-bool MayBeOneFile(const char* target, const struct stat& info,
-                  const char* path) {
-  struct stat other;
-  return ::stat(path, &other) == 0 &&
-         ((other.st_dev == info.st_dev && other.st_ino == info.st_ino) ||
-          (other.st_size == info.st_size && MayHoldTheSameBytes(target, path)));
+// Reads the open file `fd` a piece at a time, from where it is.
+auto Reader(int fd) {
+  return [fd](char* where, size_t room) {
+    return RetryOnInterrupt([&] { return ::read(fd, where, room); });
+  };
+}
+
+// True when `earlier` may be the file at `path`: the same device and inode,
+// whatever links lead to either, or, as the same file seen through another
+// mount (a FUSE mirror, an overlay) has others, the same size and bytes (a
+// byte copy, wrongly taken for it, loses nothing).
+bool MayBeOneFile(const HeldFile& earlier, const char* path) {
+  const std::optional<HeldFile> other = HoldRegularFile(path, true);
+  if (!other) return false;
+  if (other->info.st_dev == earlier.info.st_dev &&
+      other->info.st_ino == earlier.info.st_ino)
+    return true;
+  if (other->info.st_size != earlier.info.st_size) return false;
+  const FileDescriptor a = earlier.Reopen(O_RDONLY), b = other->Reopen(O_RDONLY);
+  return !a || !b || MayHoldTheSameBytes(Reader(a.get()), Reader(b.get()));
 }
 
 // True when this user may not write `file`: its owner may not (the user's
 // way of keeping it, which even root respects here), or this user may not
 // (another's file, an ACL).
-bool ReadOnly(const fs::path& file, const struct stat& info) {
-  return (info.st_mode & S_IWUSR) == 0 ||
-         (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0 &&
+bool ReadOnly(const HeldFile& file) {
+  return (file.info.st_mode & S_IWUSR) == 0 ||
+         (::faccessat(AT_FDCWD, file.Path().c_str(), W_OK, AT_EACCESS) != 0 &&
           errno == EACCES);
 }
 
@@ -204,25 +214,26 @@ bool ReadOnly(const fs::path& file, const struct stat& info) {
 
 WriteStatus ReplaceFileContents(const fs::path& path, std::string_view bytes,
                                 const fs::path& source) {
-  const std::optional<fs::path> target = FollowLinks(path);
+  const std::optional<Target> target = FollowLinks(path);
   if (!target) return WriteStatus::kFailed;
-  struct stat earlier;
-  const bool replaces = ::stat(target->c_str(), &earlier) == 0;
-  if (replaces) {
-    // Nor is a folder of that name (or one a link points to) the user's
-    // preview to replace, nor the template or the program itself, when
-    // index.htm is, or leads to, one of them.
-    if (!S_ISREG(earlier.st_mode) ||
-        MayBeOneFile(target->c_str(), earlier, source.c_str()) ||
-        MayBeOneFile(target->c_str(), earlier, "/proc/self/exe"))
+  std::optional<HeldFile> earlier;
+  if (target->shown) {
+    // Held once, not followed, and checked through the handle. Nor is a
+    // folder of that name (or one a link points to), a pipe, a device or a
+    // file put there since the name was looked at the user's preview to
+    // replace, nor the template or the program itself, when index.htm is,
+    // or leads to, one of them.
+    earlier = HoldRegularFile(target->path.c_str(), false, &*target->shown);
+    if (!earlier || MayBeOneFile(*earlier, source.c_str()) ||
+        MayBeOneFile(*earlier, "/proc/self/exe"))
       return WriteStatus::kFailed;
-    if (ReadOnly(*target, earlier)) return WriteStatus::kReadOnly;
+    if (ReadOnly(*earlier)) return WriteStatus::kReadOnly;
   }
 
   // A file-size limit then makes the write fail instead of ending the run.
   ::signal(SIGXFSZ, SIG_IGN);
   const CaughtEndingSignals caught;
-  return WriteNewFile(*target, replaces ? &earlier : nullptr, bytes)
+  return WriteNewFile(target->path, earlier ? &*earlier : nullptr, bytes)
              ? WriteStatus::kWritten
              : WriteStatus::kFailed;
 }

@@ -138,19 +138,41 @@ std::optional<BY_HANDLE_FILE_INFORMATION> Describe(const fs::path& path) {
   return info;
 }
 
+HANDLE OpenToRead(const fs::path& path) {
+  return CreateFileW(LongPath(path).c_str(), GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Reads the open file `file` a piece at a time, from where it is.
+auto Reader(HANDLE file) {
+  return [file](char* where, size_t room) -> int64_t {
+    DWORD n = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min(room, size_t{1} << 30));
+    return ReadFile(file, where, chunk, &n, nullptr) ? n : -1;
+  };
+}
+
 // True when the files at `a` and `b` may be one: the same volume and index,
 // or, as the same file seen through another path (a share of this machine,
 // say) may have others, the same size and bytes (a byte copy, wrongly taken
 // for it, loses nothing).
 bool MayBeOneFile(const fs::path& a, const fs::path& b) {
   const auto x = Describe(a), y = Describe(b);
-  return x && y &&
-         ((x->dwVolumeSerialNumber == y->dwVolumeSerialNumber &&
-           x->nFileIndexHigh == y->nFileIndexHigh &&
-           x->nFileIndexLow == y->nFileIndexLow) ||
-          (x->nFileSizeHigh == y->nFileSizeHigh &&
-           x->nFileSizeLow == y->nFileSizeLow &&
-           MayHoldTheSameBytes(LongPath(a), LongPath(b))));
+  if (!x || !y) return false;
+  if (x->dwVolumeSerialNumber == y->dwVolumeSerialNumber &&
+      x->nFileIndexHigh == y->nFileIndexHigh &&
+      x->nFileIndexLow == y->nFileIndexLow)
+    return true;
+  if (x->nFileSizeHigh != y->nFileSizeHigh ||
+      x->nFileSizeLow != y->nFileSizeLow)
+    return false;
+  const HANDLE p = OpenToRead(a), q = OpenToRead(b);
+  const bool same = p == INVALID_HANDLE_VALUE || q == INVALID_HANDLE_VALUE ||
+                    MayHoldTheSameBytes(Reader(p), Reader(q));
+  for (const HANDLE file : {p, q})
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return same;
 }
 
 // True when this user may not write `target`: the read-only attribute (the

@@ -57,6 +57,7 @@ struct RunOptions {
   bool hangup_ignored = false;  // as under nohup
   // A command the program is started through (its path is appended).
   std::vector<std::string> through{};
+  std::chrono::seconds timeout{60};  // a run still going then has hung
 };
 
 // The new preview of the program's folder `folder` among the files process
@@ -81,7 +82,8 @@ class RunPreviewTest : public ProgramFolderTest {
  protected:
   RunPreviewTest() : ProgramFolderTest(TEMPLATE_PREVIEW_PROGRAM) {}
 
-  // Starts the program as `options` say and waits for it, a minute at most.
+  // Starts the program as `options` say and waits for it, as long as
+  // `options.timeout` at most.
   // Runs may overlap, each from a thread of its own.
   RunResult Run(const RunOptions& options = {}) {
     static std::atomic<int> runs = 0;
@@ -149,14 +151,13 @@ class RunPreviewTest : public ProgramFolderTest {
 
     RunResult result;
     rusage usage = {};
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    const auto deadline = std::chrono::steady_clock::now() + options.timeout;
     pid_t ended = 0;
     while ((ended = wait4(pid, &result.status, WNOHANG, &usage)) == 0 &&
            std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     if (ended != pid) {
-      ADD_FAILURE() << "the program did not end within a minute";
+      ADD_FAILURE() << "the program did not end in " << options.timeout.count() << " s";
       kill(pid, SIGKILL);
       wait4(pid, &result.status, 0, &usage);
     }
