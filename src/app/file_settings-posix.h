@@ -16,5 +16,7 @@
 // FUSE folders keep no modes, owners or attributes) or this user may not
 // set is left as it is, and never costs the preview. Where an attribute
 // that may grant access cannot be removed, the mode stays the owner's
-// alone, so that the file is never more open than the one it replaces.
+// alone, so that the file is never more open than the one it replaces;
+// where the ACL cannot be read or set, the group gets what the ACL gave the
+// owning group, or nothing.
 void TakeOverSettings(int fd, const HeldFile& target);

@@ -304,6 +304,25 @@ TEST_F(UserFilesTest, ReplacingKeepsGroupModeAclAndExtendedAttributes) {
   }
 }
 
+TEST_F(MountedFolderTest, AnAclTheFolderCannotTakeOpensTheGroupToNothing) {
+  // Through a FUSE folder that refuses extended attributes, an earlier
+  // preview whose ACL gives its group nothing shows the mask's bits (0640):
+  // the new file, which cannot carry the ACL, gives the group nothing.
+  fs::create_directory(root_ / "backing");
+  if (!Mount("bindfs --xattr-none '" + (root_ / "backing").string() + "'"))
+    GTEST_SKIP() << "no FUSE folder here (needs root and bindfs)";
+  // user::rw-, group::---, mask::r--, other::---
+  const std::string acl = Acl({{0x01, 6}, {0x04, 0}, {0x10, 4}, {0x20, 0}});
+  if (setxattr((root_ / "backing" / "index.htm").c_str(),
+               "system.posix_acl_access", acl.data(), acl.size(), 0) != 0)
+    GTEST_SKIP() << "no ACLs under the FUSE folder";
+  ASSERT_EQ(PreviewPermissions(), fs::perms(0640));
+  WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  EXPECT_EQ(Run().out, kCreated);
+  EXPECT_EQ(PreviewPermissions(), fs::perms(0600));
+  EXPECT_EQ(FolderFiles(), AfterSuccess());
+}
+
 TEST_F(UserFilesTest, AFolderDefaultAclOpensTheNewPreviewToNoOneNew) {
   // The folder gives new files an entry for another user; the earlier
   // preview has none, and the new one must not have it either.
