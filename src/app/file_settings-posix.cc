@@ -1,5 +1,6 @@
 #include "app/file_settings-posix.h"
 
+#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -83,8 +84,9 @@ std::optional<mode_t> CopyAttributes(int fd, const char* target) {
 
 }  // namespace
 
-void TakeOverSettings(int fd, const HeldFile& held) {
-  const struct stat& earlier = held.info;
+void TakeOverSettings(int fd, int target) {
+  struct stat earlier;
+  if (::fstat(target, &earlier) != 0) return;
   if (::fchown(fd, earlier.st_uid, earlier.st_gid) != 0)
     (void)::fchown(fd, static_cast<uid_t>(-1), earlier.st_gid);
   mode_t mode = earlier.st_mode & 07777;
@@ -95,6 +97,6 @@ void TakeOverSettings(int fd, const HeldFile& held) {
     mode = (mode & ~070) | (mode & ((mode & 07) << 3));
   // The mode last: a change of owner clears the set-id bits, and the mode's
   // group bits become the mask of the ACL just copied.
-  if (const auto group = CopyAttributes(fd, held.Path().c_str()))
+  if (const auto group = CopyAttributes(fd, ProcPath(target).c_str()))
     (void)::fchmod(fd, mode & (~mode_t{070} | *group));
 }

@@ -2,7 +2,8 @@
 // file it replaces, once all its data is on disk.
 #pragma once
 
-#include "app/held_file-posix.h"
+#include <cstdint>
+#include <string>
 
 // Gives the new file `fd` what the user set on `target`, the file it is
 // about to replace: its owner and group as far as
@@ -19,4 +20,8 @@
 // alone, so that the file is never more open than the one it replaces;
 // where the ACL cannot be read or set, the group gets what the ACL gave the
 // owning group, or nothing.
-void TakeOverSettings(int fd, const HeldFile& target);
+void TakeOverSettings(int fd, int target);
+
+// The name through which the open file `fd` itself is reached, whatever
+// its own name leads to by then.
+std::string ProcPath(intptr_t fd);

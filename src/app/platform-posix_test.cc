@@ -181,7 +181,7 @@ class ReplaceFileContentsTest : public ReadWholeFileTest,
   }
   fs::path Index() const { return folder_ / "index.htm"; }
   WriteStatus Replace(std::string_view bytes) {
-    return ReplaceFileContents(Index(), bytes, folder_ / "Template.htm");
+    return ReplaceFileContents(Index(), bytes, folder_ / "Template.htm").status;
   }
   // The name the n-th temporary file of this process gets beside index.htm.
   fs::path TemporaryName(int n) const {

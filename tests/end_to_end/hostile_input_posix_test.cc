@@ -78,7 +78,7 @@ TEST_F(HostileInputTest, SignalDuringTheWriteLeavesNoTemporaryFile) {
 TEST_F(HostileInputTest, FileSizeLimitMakesTheWriteFail) {
   WriteFile(folder_ / "Template.htm", std::string(1 << 20, 'x'));
   const RunResult result = Run({.file_size_limit = 64 * 1024});
-  EXPECT_EQ(result.err, kNotCreated);
+  EXPECT_EQ(result.err, NotCreatedBecause(EFBIG));
   ExpectEarlierPreviewKept();
 }
 

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -228,6 +229,11 @@ inline const std::string kTemplateTooLarge =
     TerminalText(kTemplateTooLargeMessage);
 inline const std::string kPreviewTooLarge =
     TerminalText(kPreviewTooLargeMessage);
+// The not-made message with the system's words for `error` below it, as
+// the C locale has them (the runs are given no language).
+inline std::string NotCreatedBecause(int error) {
+  return kNotCreated + "\u200e" + std::strerror(error) + "\n";
+}
 
 // An earlier preview beside the program, which a run that writes nothing
 // must leave whole, with no stray file beside it.
