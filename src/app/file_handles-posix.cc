@@ -1,9 +1,7 @@
-// Linux and other POSIX systems: the file handles. A file of the user's
-// folder is held by a handle that opens no file (O_PATH), so that a pipe, a
-// device or another user's lease cannot stall the run; what the run then
-// wants of it (its bytes, its settings, whether this user may write it) goes
-// to the file held, through /proc/self/fd, never to what the name leads to
-// by then: another user may swap the name at any moment.
+// Linux: the file handles. A file of the user's folder is held by a handle
+// that opens no file (O_PATH), which no pipe, device or lease can stall, and
+// what the run wants of it goes to the file held, through /proc/self/fd,
+// never to what its name leads to by then: another user may swap the name.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -24,7 +22,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // The held file `fd` opened anew with `flags`, without blocking: a lease
-// makes the open fail (EWOULDBLOCK) instead of waiting for its holder.
+// makes it fail (EWOULDBLOCK) instead of waiting for its holder.
 int Reopen(intptr_t fd, int flags) {
   return RetryOnInterrupt([&] {
     return ::open(ProcPath(fd).c_str(),
@@ -38,8 +36,7 @@ struct stat Info(intptr_t fd) {
   return info;
 }
 
-// True when `name` still leads to the file open as `fd`, and not to one
-// another run has put there since.
+// True when `name` still leads to the file `fd`, not to one put there since.
 bool StillNamed(intptr_t fd, const char* name) {
   struct stat named;
   const struct stat held = Info(fd);
@@ -52,9 +49,8 @@ std::chrono::system_clock::time_point TimeOf(const timespec& time) {
                    std::chrono::nanoseconds(time.tv_nsec));
 }
 
-// Locks the new file `fd` for as long as it is open (see RemoveIfAbandoned).
-// Where the file system has no locks, a leftover is never taken for
-// abandoned: nothing could tell.
+// Locks the new file `fd` while it is open (see RemoveIfAbandoned); where
+// the file system has no locks, no leftover is taken for abandoned.
 void HoldAsOurs(int fd) { (void)::flock(fd, LOCK_EX | LOCK_NB); }
 
 }  // namespace
@@ -70,10 +66,10 @@ uint32_t ProcessId() { return static_cast<uint32_t>(::getpid()); }
 std::optional<fs::path> ProgramFile() { return fs::path("/proc/self/exe"); }
 
 // Through symbolic links to the file they end at, which need not exist yet,
-// so that a link named index.htm (into a web folder, say) stays a link.
-// nullopt for a loop and for a link the kernel's rule (fs.protected_symlinks,
-// kept here whatever that setting) would not follow: in a sticky folder open
-// to all, one owned by neither this user nor the folder's owner.
+// so that a link named index.htm (into a web folder, say) stays a link. Not
+// through a loop, nor a link the kernel's rule (fs.protected_symlinks, kept
+// whatever that setting) would not follow: in a sticky folder open to all,
+// one owned by neither this user nor the folder's owner.
 std::optional<fs::path> WhereToWrite(const fs::path& start) {
   constexpr mode_t kOpenSticky = S_ISVTX | S_IWOTH;
   fs::path path = start;
@@ -118,10 +114,6 @@ bool UserFile::IsSameFile(const UserFile& other) const {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-uint64_t UserFile::Size() const {
-  return static_cast<uint64_t>(Info(handle_).st_size);
-}
-
 std::optional<FileStamp> UserFile::Stamp() const {
   struct stat info;
   if (::fstat(static_cast<int>(handle_), &info) != 0) return std::nullopt;
@@ -158,13 +150,11 @@ NewFile::~NewFile() {
     ::unlink(name_.c_str());
     SetTemporaryFile(nullptr);
   }
-  // Closed only now, so that the lock lasts as long as the temporary name.
-  // The data was flushed, so closing cannot lose any of it.
+  // Only now, so that the lock lasts as long as the temporary name.
   if (handle_ != -1) ::close(static_cast<int>(handle_));
 }
 
-// With no earlier file, it is made as any new file (the kernel applies the
-// umask or the folder's default ACL to 0666).
+// With no earlier file, made as any new file is: 0666 less the umask.
 bool NewFile::CreateUnnamed(const fs::path& target) {
 #ifdef O_TMPFILE
   handle_ = RetryOnInterrupt([&] {
@@ -205,22 +195,19 @@ NewFile::Naming NewFile::TryName(const fs::path& name) {
   return Naming::kNamed;
 }
 
-// A run keeps its temporary file locked for as long as it has one, and the
-// lock ends with the process that held it, in whatever process namespace it
-// ran or (where the file system shares locks, as NFS does) on whatever
-// machine: what can be locked now is abandoned. It could have made a regular
-// file owned by the owner this run's own new file shows (one owner for all
-// on FAT and some FUSE folders), and root any.
+// A run's lock on its file ends with the process, in whatever namespace or
+// (where the file system shares locks, as NFS does) on whatever machine it
+// ran: what can be locked now is abandoned. This user could have made a file
+// of the owner its own new file shows (one for all on FAT and some FUSE
+// folders); root, whose runs give files the earlier one's owner, any.
 bool NewFile::RemoveIfAbandoned(const fs::path& file) const {
   const std::optional<UserFile> left = UserFile::Open(file, false);
   if (!left || (Info(left->Native()).st_uid != Info(handle_).st_uid &&
                 ::geteuid() != 0))
     return false;
-  // For writing, as NFS locks a file exclusively only then; not for
-  // reading, which the earlier file's mode may not let its owner (0200).
+  // For writing, as NFS locks a file exclusively only then (a leftover
+  // of mode 0200 cannot be read), and still of that name once locked.
   const int fd = Reopen(left->Native(), O_WRONLY);
-  // Still the file of that name once locked: not one a new run made there
-  // after another removed the one opened.
   const bool abandoned = fd != -1 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
                          StillNamed(fd, file.c_str()) &&
                          ::unlink(file.c_str()) == 0;

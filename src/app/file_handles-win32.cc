@@ -100,11 +100,6 @@ bool UserFile::IsSameFile(const UserFile& other) const {
          a.nFileIndexLow == b.nFileIndexLow;
 }
 
-uint64_t UserFile::Size() const {
-  const BY_HANDLE_FILE_INFORMATION info = Info(handle_);
-  return Join(info.nFileSizeHigh, info.nFileSizeLow);
-}
-
 std::optional<FileStamp> UserFile::Stamp() const {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(AsHandle(handle_), &info))

@@ -51,9 +51,10 @@ bool MayHoldTheSameBytes(UserFile& a, UserFile& b) {
 // bytes (a byte copy, wrongly taken for it, loses nothing).
 bool MayBeOneFile(UserFile& earlier, const fs::path& path) {
   std::optional<UserFile> other = UserFile::Open(path, true);
-  return other && (other->IsSameFile(earlier) ||
-                   (other->Size() == earlier.Size() &&
-                    MayHoldTheSameBytes(earlier, *other)));
+  if (!other) return false;
+  const auto a = earlier.Stamp(), b = other->Stamp();
+  return other->IsSameFile(earlier) ||
+         (a && b && a->size == b->size && MayHoldTheSameBytes(earlier, *other));
 }
 
 bool NameTemporary(NewFile& file, const fs::path& target) {
