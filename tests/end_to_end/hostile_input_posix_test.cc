@@ -96,8 +96,10 @@ TEST_F(HostileInputTest, ClosedOutputDoesNotChangeTheOutcome) {
 
 TEST_F(HostileInputTest, NewPreviewKeepsTheEarlierOnesPermissions) {
   WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  // The set-user-id and set-group-id bits too, as chown clears them.
   for (const auto& [umask, earlier] :
-       {std::pair{022, fs::perms(0600)}, std::pair{000, fs::perms(0640)}}) {
+       {std::pair{022, fs::perms(0600)}, std::pair{000, fs::perms(0640)},
+        std::pair{022, fs::perms(06755)}}) {
     fs::permissions(folder_ / "index.htm", earlier);
     EXPECT_EQ(Run({.umask = umask}).out, kCreated);
     EXPECT_EQ(PreviewPermissions(), earlier);

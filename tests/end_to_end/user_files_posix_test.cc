@@ -289,14 +289,16 @@ TEST_F(UserFilesTest, ReplacingKeepsGroupModeAclAndExtendedAttributes) {
   // is kept without the owner, root; group 100 cannot be, and the file's
   // group, root, gets no more than others had.
   if (!root) return;
+  // Where the group had less than others, it keeps that: 0604 stays 0604.
   fs::permissions(folder_, fs::perms(02777));
-  for (const auto& [owner, group, kept_group, kept_mode] :
-       {std::array{0u, 65534u, 65534u, 0664u},
-        std::array{65534u, 100u, 0u, 0644u}}) {
+  for (const auto& [owner, group, mode, kept_group, kept_mode] :
+       {std::array{0u, 65534u, 0664u, 65534u, 0664u},
+        std::array{65534u, 100u, 0664u, 0u, 0644u},
+        std::array{65534u, 100u, 0604u, 0u, 0604u}}) {
     fs::remove(Index());
     WriteFile(Index(), kEarlier);
     ASSERT_EQ(chown(Index().c_str(), owner, group), 0);
-    fs::permissions(Index(), fs::perms(0664));
+    fs::permissions(Index(), fs::perms(mode));
     EXPECT_EQ(Run({.as_user = 65534}).out, kCreated);
     ASSERT_EQ(stat(Index().c_str(), &info), 0);
     EXPECT_EQ(info.st_gid, kept_group) << group;
@@ -404,18 +406,23 @@ TEST_F(UserFilesTest, ALinkNamedIndexIsFollowedAndStaysALink) {
 
   // In a sticky folder open to all (as /tmp), as the kernel's own rule
   // would: for nobody, not the link of another user (daemon) when the
-  // folder is not theirs either, and nobody's own.
+  // folder is not theirs either; nobody's own and the folder owner's
+  // (root's) are followed, and any in a folder only sticky or only open.
   if (geteuid() != 0) return;
-  fs::permissions(folder_, fs::perms(01777));
   fs::permissions(web, fs::perms::all);
-  for (const uid_t owner : {1, 65534}) {
+  for (const auto& [mode, owner] :
+       {std::pair{01777u, 1u}, {01777u, 65534u}, {01777u, 0u}, {0777u, 1u},
+        {01755u, 1u}}) {
+    fs::permissions(folder_, fs::perms(mode));
     WriteFile(web / "page.htm", kEarlier);
     fs::permissions(web / "page.htm", fs::perms(0666));
     ASSERT_EQ(lchown(Index().c_str(), owner, owner), 0);
+    const bool refused = mode == 01777u && owner == 1;
     const RunResult result = Run({.as_user = 65534});
-    EXPECT_EQ(owner == 1 ? result.err : result.out,
-              owner == 1 ? kNotCreated : kCreated);
-    EXPECT_EQ(ReadFile(web / "page.htm") == kEarlier, owner == 1);
+    EXPECT_EQ(refused ? result.err : result.out,
+              refused ? kNotCreated : kCreated)
+        << std::oct << mode << " " << owner;
+    EXPECT_EQ(ReadFile(web / "page.htm") == kEarlier, refused);
   }
 }
 
