@@ -89,8 +89,7 @@ std::optional<fs::path> WhereToWrite(const fs::path& start) {
   return std::nullopt;
 }
 
-std::optional<UserFile> UserFile::Open(const fs::path& path,
-                                       bool follow_link) {
+std::optional<UserFile> UserFile::Open(const fs::path& path, bool follow_link) {
   const int fd = RetryOnInterrupt([&] {
     return ::open(path.c_str(),
                   O_PATH | O_CLOEXEC | (follow_link ? 0 : O_NOFOLLOW));
@@ -123,14 +122,15 @@ std::optional<FileStamp> UserFile::Stamp() const {
 
 bool UserFile::ReadOnly() const {
   return (Info(handle_).st_mode & S_IWUSR) == 0 ||
-         (::faccessat(AT_FDCWD, ProcPath(handle_).c_str(), W_OK,
-                      AT_EACCESS) != 0 &&
+         (::faccessat(AT_FDCWD, ProcPath(handle_).c_str(), W_OK, AT_EACCESS) !=
+              0 &&
           errno == EACCES);
 }
 
 bool UserFile::Rewind() {
   if (reading_ == -1) reading_ = Reopen(handle_, O_RDONLY);
-  return reading_ != -1 && ::lseek(static_cast<int>(reading_), 0, SEEK_SET) == 0;
+  return reading_ != -1 &&
+         ::lseek(static_cast<int>(reading_), 0, SEEK_SET) == 0;
 }
 
 int64_t UserFile::ReadSome(char* where, size_t room) {
@@ -202,8 +202,8 @@ NewFile::Naming NewFile::TryName(const fs::path& name) {
 // folders); root, whose runs give files the earlier one's owner, any.
 bool NewFile::RemoveIfAbandoned(const fs::path& file) const {
   const std::optional<UserFile> left = UserFile::Open(file, false);
-  if (!left || (Info(left->Native()).st_uid != Info(handle_).st_uid &&
-                ::geteuid() != 0))
+  if (!left ||
+      (Info(left->Native()).st_uid != Info(handle_).st_uid && ::geteuid() != 0))
     return false;
   // For writing, as NFS locks a file exclusively only then (a leftover
   // of mode 0200 cannot be read), and still of that name once locked.

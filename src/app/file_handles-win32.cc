@@ -21,7 +21,9 @@ constexpr DWORD kShareAll =
     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-intptr_t FromHandle(HANDLE handle) { return reinterpret_cast<intptr_t>(handle); }
+intptr_t FromHandle(HANDLE handle) {
+  return reinterpret_cast<intptr_t>(handle);
+}
 
 uint64_t Join(DWORD high, DWORD low) {
   return (static_cast<uint64_t>(high) << 32) | low;
@@ -37,8 +39,8 @@ BY_HANDLE_FILE_INFORMATION Info(intptr_t handle) {
 // others may rename it (MoveFileExW does, while it is open) or delete it by
 // name, but not open it, so no run takes it for abandoned.
 HANDLE Hold(const fs::path& name, DWORD access, DWORD creation) {
-  return CreateFileW(LongPath(name).c_str(), access, FILE_SHARE_DELETE,
-                     nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(LongPath(name).c_str(), access, FILE_SHARE_DELETE, nullptr,
+                     creation, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // True when `target` can be taken away now: no other program holds it
@@ -179,9 +181,8 @@ bool NewFile::RemoveIfAbandoned(const fs::path& file) const {
 int64_t NewFile::WriteSome(const char* bytes, size_t size) {
   const DWORD chunk = static_cast<DWORD>(std::min(size, size_t{1} << 30));
   DWORD written = 0;
-  return WriteFile(AsHandle(handle_), bytes, chunk, &written, nullptr)
-             ? written
-             : -1;
+  return WriteFile(AsHandle(handle_), bytes, chunk, &written, nullptr) ? written
+                                                                       : -1;
 }
 
 bool NewFile::Flush() { return FlushFileBuffers(AsHandle(handle_)); }

@@ -49,7 +49,8 @@ constexpr char kAcl[] = "system.posix_acl_access";
 // file's owning group (its tag 0x04); none when it names none.
 mode_t OwningGroupBits(std::string_view acl) {
   for (size_t at = 4; at + 8 <= acl.size(); at += 8)
-    if (acl[at] == 0x04 && acl[at + 1] == 0) return (acl[at + 2] & 07) << 3;
+    if (acl[at] == 0x04 && acl[at + 1] == 0)
+      return static_cast<mode_t>((acl[at + 2] & 07) << 3);
   return 0;
 }
 

@@ -28,7 +28,8 @@ std::u16string SystemErrorText(int error) {
   std::mbstate_t state{};
   wchar_t c;
   for (size_t at = 0; at < text.size();) {
-    const size_t n = std::mbrtowc(&c, text.data() + at, text.size() - at, &state);
+    const size_t n =
+        std::mbrtowc(&c, text.data() + at, text.size() - at, &state);
     if (n == 0 || n > text.size() - at) break;  // the end, or not text
     at += n;
     if (c > 0xFFFF) {

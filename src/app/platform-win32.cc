@@ -35,11 +35,11 @@ bool FileExists(const std::filesystem::path& path) {
 std::u16string SystemErrorText(int error) {
   // In the user's Windows language.
   wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-          FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text),
-      0, nullptr);
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                                     FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, static_cast<DWORD>(error), 0,
+                                 reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::u16string out(text, text + n);
   LocalFree(text);
   // Without the line break the system ends it with.

@@ -25,7 +25,8 @@ constexpr int kAttempts = 100;
 constexpr std::chrono::milliseconds kHeldWait{2000};
 
 auto Reader(UserFile& file) {
-  return [&file](char* where, size_t room) { return file.ReadSome(where, room); };
+  return
+      [&file](char* where, size_t room) { return file.ReadSome(where, room); };
 }
 
 // False when the files `a` and `b` are seen to hold different bytes, read a

@@ -41,9 +41,8 @@ void Run() {
 
   PreviewOutcome outcome = BuildPreview(std::move(read.bytes));
   if (outcome.preview) {
-    const WriteResult written =
-        ReplaceFileContents(*directory / u"index.htm", *outcome.preview,
-                            template_path);
+    const WriteResult written = ReplaceFileContents(
+        *directory / u"index.htm", *outcome.preview, template_path);
     outcome.preview.reset();  // not held while the box is up
     if (written.status == WriteStatus::kReadOnly)
       return ShowError(kReadOnlyMessage);

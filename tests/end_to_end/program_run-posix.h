@@ -158,7 +158,8 @@ class RunPreviewTest : public ProgramFolderTest {
            std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     if (ended != pid) {
-      ADD_FAILURE() << "the program did not end in " << options.timeout.count() << " s";
+      ADD_FAILURE() << "the program did not end in " << options.timeout.count()
+                    << " s";
       kill(pid, SIGKILL);
       wait4(pid, &result.status, 0, &usage);
     }
