@@ -1,20 +1,12 @@
-// Reading a whole file with a bound on its size, and again while it changes
-// under the reader, and telling two files' bytes apart without holding
-// either whole; shared by the platform layers, which differ only in how
-// they read a piece and how they tell a file's size and time.
+// Reading a whole file, or a piece of one, with a bound on what is read;
+// the platforms differ only in how they read a piece.
 #pragma once
 
 #include <algorithm>
 #include <cassert>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <optional>
 #include <string>
-#include <string_view>
-#include <thread>
 
 #include "app/platform.h"
 
@@ -48,84 +40,16 @@ ReadResult ReadBounded(uint64_t size, size_t max_bytes, ReadSome read_some) {
   return result;
 }
 
-// What tells that a file changed: its size and its times of change.
-struct FileStamp {
-  uint64_t size = 0;
-  std::chrono::system_clock::time_point modified;
-  int64_t changed = 0;  // the status change time, where there is one
-  bool operator==(const FileStamp&) const = default;
-};
-
-// A file time, `whole` and `part` after 1970, as the system clock's; one it
-// cannot hold (past 2262) as its latest: "modified a moment ago".
-template <typename Whole>
-std::chrono::system_clock::time_point ClockTime(
-    Whole whole, std::chrono::nanoseconds part = {}) {
-  using Clock = std::chrono::system_clock;
-  constexpr Whole kMost =
-      std::chrono::duration_cast<Whole>(Clock::duration::max()) - Whole(1);
-  if (whole < -kMost || whole > kMost) return Clock::time_point::max();
-  return Clock::time_point(std::chrono::duration_cast<Clock::duration>(whole) +
-                           std::chrono::duration_cast<Clock::duration>(part));
-}
-
-// How long a file must have stayed as it is to be taken as saved.
-inline constexpr std::chrono::milliseconds kSettleTime{100};
-
-// A file modified within this of now (or stamped later than now, by a
-// network folder's clock) may have been written again while it was read
-// with its times unchanged: they are kept to the clock's tick, and to two
-// seconds on FAT.
-inline constexpr std::chrono::seconds kCoarseTimes{2};
-
-// An editor that saves a template in place empties it and writes it anew,
-// and a sync client or a second editor may rewrite it at the same size, so
-// a read at that moment gets part of one version and part of another.
-// Reads the whole file with `read_whole(size)` (from its start, each time)
-// until the stamp taken before a read is the same after it. Where the
-// times cannot tell a write from none (a file modified a moment ago), the
-// file is read again a moment later, once an editor stalled half-way
-// through a save would have gone on, and taken only when both reads and
-// the stamp agree. Waits a little longer between tries; kFailed when it
-// keeps changing or `stamp()` gives nothing.
-template <typename Stamp, typename ReadWhole>
-ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
-  constexpr int kTries = 4;
-  auto pause = std::chrono::milliseconds(25);  // 50, 100, 200 ms between
-  for (int attempt = 0; attempt < kTries; ++attempt, pause *= 2) {
-    if (attempt > 0) std::this_thread::sleep_for(pause);
-    const std::optional<FileStamp> before = stamp();
-    if (!before) break;
-    ReadResult read = read_whole(before->size);
-    if (read.status != ReadStatus::kRead) return read;
-    if (stamp() != before) continue;
-    // Compared so that no time, however far from now, can overflow.
-    if (before->modified > std::chrono::system_clock::now() - kCoarseTimes) {
-      std::this_thread::sleep_for(kSettleTime);
-      const ReadResult again = read_whole(before->size);
-      if (again.status != ReadStatus::kRead || again.bytes != read.bytes ||
-          stamp() != before)
-        continue;
-    }
-    return read;
+// Fills `piece` through `read_some` (as for ReadBounded) unless the file
+// ends first; how much it holds, or -1 when a read failed.
+template <typename ReadSome>
+int64_t ReadPiece(ReadSome& read_some, std::string& piece) {
+  size_t got = 0;
+  while (got < piece.size()) {
+    const auto n = read_some(piece.data() + got, piece.size() - got);
+    if (n < 0) return -1;
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
   }
-  return {ReadStatus::kFailed, {}};
-}
-
-// False when the files at `a` and `b` are seen to hold different bytes,
-// read a piece at a time so that neither is held whole; true when they
-// cannot be read to tell.
-inline bool MayHoldTheSameBytes(const std::filesystem::path& a,
-                                const std::filesystem::path& b) {
-  std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
-  std::string p(size_t{1} << 16, '\0'), q(p);
-  while (x && y) {
-    x.read(p.data(), std::ssize(p));
-    y.read(q.data(), std::ssize(q));
-    if (x.bad() || y.bad()) break;
-    if (std::string_view(p.data(), static_cast<size_t>(x.gcount())) !=
-        std::string_view(q.data(), static_cast<size_t>(y.gcount())))
-      return false;
-  }
-  return true;
+  return static_cast<int64_t>(got);
 }

@@ -1,4 +1,6 @@
 #include "app/bounded_read.h"
+#include "app/clock_time.h"
+#include "app/read_unchanged.h"
 
 #include <gtest/gtest.h>
 

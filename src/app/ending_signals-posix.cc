@@ -24,20 +24,14 @@ extern "C" void RemoveTemporaryAndDie(int signal) {
 
 void SetTemporaryFile(const char* name) { g_temporary = name; }
 
-CaughtEndingSignals::CaughtEndingSignals() {
-  struct sigaction remove = {};
+void CatchEndingSignals() {
+  struct sigaction remove = {}, earlier;
   remove.sa_handler = RemoveTemporaryAndDie;
   sigemptyset(&remove.sa_mask);
-  for (int i = 0; i < 3; ++i) {
-    ::sigaction(kEndingSignals[i], nullptr, &earlier_[i]);
-    if (earlier_[i].sa_handler != SIG_IGN)
-      ::sigaction(kEndingSignals[i], &remove, nullptr);
-  }
-}
-
-CaughtEndingSignals::~CaughtEndingSignals() {
-  for (int i = 0; i < 3; ++i)
-    ::sigaction(kEndingSignals[i], &earlier_[i], nullptr);
+  for (const int signal : kEndingSignals)
+    if (::sigaction(signal, nullptr, &earlier) == 0 &&
+        earlier.sa_handler != SIG_IGN)
+      ::sigaction(signal, &remove, nullptr);
 }
 
 HeldEndingSignals::HeldEndingSignals() {

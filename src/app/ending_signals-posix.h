@@ -8,16 +8,10 @@
 // Names the temporary file to remove (one this run created), or none.
 void SetTemporaryFile(const char* name);
 
-// While it lives, the ending signals remove the temporary file first;
-// signals that were being ignored stay ignored.
-class CaughtEndingSignals {
- public:
-  CaughtEndingSignals();
-  ~CaughtEndingSignals();
-
- private:
-  struct sigaction earlier_[3];
-};
+// From now on, the ending signals remove the temporary file first; signals
+// that were being ignored stay ignored. With none named, they end the
+// program as they would have.
+void CatchEndingSignals();
 
 // While it lives, the ending signals wait: a step such as creating a file
 // and naming it in SetTemporaryFile happens as one for the handler.

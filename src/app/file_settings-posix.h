@@ -2,12 +2,11 @@
 // file it replaces, once all its data is on disk.
 #pragma once
 
-#include <sys/stat.h>
-
-#include <filesystem>
+#include <cstdint>
+#include <string>
 
 // Gives the new file `fd` what the user set on `target`, the file it is
-// about to replace, described by `earlier`: its owner and group as far as
+// about to replace: its owner and group as far as
 // this user may set them, exactly its extended attributes (which carry its
 // ACL: what the new file inherited from the folder and `target` lacks is
 // removed), and its mode; where the group cannot be kept, no group bits
@@ -18,6 +17,11 @@
 // FUSE folders keep no modes, owners or attributes) or this user may not
 // set is left as it is, and never costs the preview. Where an attribute
 // that may grant access cannot be removed, the mode stays the owner's
-// alone, so that the file is never more open than the one it replaces.
-void TakeOverSettings(int fd, const std::filesystem::path& target,
-                      const struct stat& earlier);
+// alone, so that the file is never more open than the one it replaces;
+// where the ACL cannot be read or set, the group gets what the ACL gave the
+// owning group, or nothing.
+void TakeOverSettings(int fd, int target);
+
+// The name through which the open file `fd` itself is reached, whatever
+// its own name leads to by then.
+std::string ProcPath(intptr_t fd);

@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <optional>
 #include <string>
 
 // Paths of MAX_PATH characters or more need the \\?\ form unless the system
@@ -18,6 +17,3 @@ inline std::wstring LongPath(const std::filesystem::path& path) {
   if (p.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + p.substr(2);
   return L"\\\\?\\" + p;
 }
-
-// The program file's own path (platform-win32.cc).
-std::optional<std::filesystem::path> ProgramFile();

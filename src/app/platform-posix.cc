@@ -1,44 +1,12 @@
-// Linux and other POSIX systems: the program's folder, and reading the
-// template.
+// Linux and other POSIX systems: the program's folder, and the system's
+// words for an error.
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include "app/bounded_read.h"
+#include <cstring>
+#include <cwchar>
+
 #include "app/platform.h"
-#include "app/retry_eintr-posix.h"
-
-namespace {
-
-std::chrono::system_clock::time_point TimeOf(const timespec& time) {
-  return ClockTime(std::chrono::seconds(time.tv_sec),
-                   std::chrono::nanoseconds(time.tv_nsec));
-}
-
-std::optional<FileStamp> StampOf(int fd) {
-  struct stat info;
-  if (::fstat(fd, &info) != 0) return std::nullopt;
-  return FileStamp{static_cast<uint64_t>(info.st_size), TimeOf(info.st_mtim),
-                   TimeOf(info.st_ctim).time_since_epoch().count()};
-}
-
-ReadResult ReadOpenFile(int fd, size_t max_bytes) {
-  struct stat info;
-  if (::fstat(fd, &info) != 0) return {ReadStatus::kFailed, {}};
-  if (!S_ISREG(info.st_mode)) return {ReadStatus::kNotFound, {}};
-  const auto read_some = [fd](char* where, size_t room) {
-    return RetryOnInterrupt([&] { return ::read(fd, where, room); });
-  };
-  return ReadUnchanged([fd] { return StampOf(fd); },
-                       [&](uint64_t size) -> ReadResult {
-                         if (::lseek(fd, 0, SEEK_SET) != 0)
-                           return {ReadStatus::kFailed, {}};
-                         return ReadBounded(size, max_bytes, read_some);
-                       });
-}
-
-}  // namespace
 
 std::optional<std::filesystem::path> ProgramDirectory() {
   std::error_code error;
@@ -53,15 +21,23 @@ bool FileExists(const std::filesystem::path& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-ReadResult ReadWholeFile(const std::filesystem::path& path, size_t max_bytes) {
-  // Without blocking: a pipe put in the file's place must not stall the run.
-  const int fd = RetryOnInterrupt(
-      [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); });
-  if (fd == -1) {
-    const bool gone = errno == ENOENT || errno == ENOTDIR;
-    return {gone ? ReadStatus::kNotFound : ReadStatus::kFailed, {}};
+std::u16string SystemErrorText(int error) {
+  // In the locale's own encoding, which main() made the user's.
+  const std::string text = ::strerror(error);
+  std::u16string out;
+  std::mbstate_t state{};
+  wchar_t c;
+  for (size_t at = 0; at < text.size();) {
+    const size_t n =
+        std::mbrtowc(&c, text.data() + at, text.size() - at, &state);
+    if (n == 0 || n > text.size() - at) break;  // the end, or not text
+    at += n;
+    if (c > 0xFFFF) {
+      out += static_cast<char16_t>(0xD7C0 + (c >> 10));
+      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
   }
-  ReadResult result = ReadOpenFile(fd, max_bytes);
-  ::close(fd);
-  return result;
+  return out;
 }

@@ -27,6 +27,7 @@ enum class ReadStatus {
 struct ReadResult {
   ReadStatus status = ReadStatus::kFailed;
   std::string bytes;  // all of them, untranslated, when kRead
+  int error = 0;      // the system's code for why, where a call failed
 };
 
 // Reads the whole file, again while it changes under the reader. It is
@@ -41,6 +42,11 @@ enum class WriteStatus {
   kFailed,
 };
 
+struct WriteResult {
+  WriteStatus status = WriteStatus::kFailed;
+  int error = 0;  // the system's code for why, where a call failed
+};
+
 // Writes `bytes` to a new file beside `path` (beside the file a link named
 // `path` ends at) and, once it is complete and on disk, puts it in the
 // earlier file's place in one step, with that file's permissions and
@@ -50,9 +56,13 @@ enum class WriteStatus {
 // of the same size and bytes is taken for them.
 // Whatever goes wrong, no temporary file is left behind, and one left by a
 // run killed outright is removed.
-WriteStatus ReplaceFileContents(const std::filesystem::path& path,
+WriteResult ReplaceFileContents(const std::filesystem::path& path,
                                 std::string_view bytes,
                                 const std::filesystem::path& source);
+
+// The system's own words, in the user's language, for its error `error`
+// (errno, GetLastError), to be shown below the message of a failure.
+std::u16string SystemErrorText(int error);
 
 // A modal box with an OK button; returns once the user dismisses it.
 void ShowMessage(std::u16string_view text, std::u16string_view title,

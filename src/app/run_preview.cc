@@ -10,8 +10,12 @@
 
 namespace {
 
-void ShowError(std::u16string_view text) {
-  ShowMessage(text, kMessageTitle, MessageIcon::kError);
+void ShowError(std::u16string_view text, int error = 0) {
+  std::u16string shown(text);
+  // Below, where a call failed, why: a full disk, a file another program
+  // holds, a folder the user may not write.
+  if (error != 0) shown += u"\r\n" + SystemErrorText(error);
+  ShowMessage(shown, kMessageTitle, MessageIcon::kError);
 }
 
 void Run() {
@@ -32,17 +36,18 @@ void Run() {
     case ReadStatus::kTooLarge:
       return ShowError(kTemplateTooLargeMessage);
     case ReadStatus::kFailed:
-      return ShowError(kCannotOpenMessage);
+      return ShowError(kCannotOpenMessage, read.error);
   }
 
   PreviewOutcome outcome = BuildPreview(std::move(read.bytes));
   if (outcome.preview) {
-    const WriteStatus written =
-        ReplaceFileContents(*directory / u"index.htm", *outcome.preview,
-                            template_path);
+    const WriteResult written = ReplaceFileContents(
+        *directory / u"index.htm", *outcome.preview, template_path);
     outcome.preview.reset();  // not held while the box is up
-    if (written == WriteStatus::kReadOnly) return ShowError(kReadOnlyMessage);
-    if (written == WriteStatus::kFailed) return ShowError(kNotCreatedMessage);
+    if (written.status == WriteStatus::kReadOnly)
+      return ShowError(kReadOnlyMessage);
+    if (written.status == WriteStatus::kFailed)
+      return ShowError(kNotCreatedMessage, written.error);
   }
   ShowMessage(outcome.message, kMessageTitle, outcome.icon);
 }

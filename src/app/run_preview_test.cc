@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <new>
+#include <tuple>
 
 #include "fake_platform.h"
 #include "pipeline/build_preview.h"
@@ -60,15 +61,18 @@ TEST_F(RunPreviewTest, NoTemplateIsNamedAndNothingIsRead) {
 }
 
 TEST_F(RunPreviewTest, EachWayTheTemplateCannotBeReadHasItsMessage) {
-  const std::pair<ReadStatus, std::u16string> cases[] = {
+  const std::tuple<ReadStatus, int, std::u16string> cases[] = {
       // Gone, or a folder or a pipe by the time it is opened.
-      {ReadStatus::kNotFound, NotFoundMessage(u"Template.htm")},
-      {ReadStatus::kTooLarge, std::u16string(kTemplateTooLargeMessage)},
-      {ReadStatus::kFailed, std::u16string(kCannotOpenMessage)},
+      {ReadStatus::kNotFound, 0, NotFoundMessage(u"Template.htm")},
+      {ReadStatus::kTooLarge, 0, std::u16string(kTemplateTooLargeMessage)},
+      {ReadStatus::kFailed, 0, std::u16string(kCannotOpenMessage)},
+      // A call failed: the system's words for why, on a line of their own.
+      {ReadStatus::kFailed, 13, std::u16string(kCannotOpenMessage) +
+                                    u"\r\nerror 13"},
   };
-  for (const auto& [status, message] : cases) {
+  for (const auto& [status, error, message] : cases) {
     ResetFakePlatform();
-    Fake().files[kTemplate] = {status, {}};
+    Fake().files[kTemplate] = {status, {}, error};
     ExpectError(Run(), message);
     EXPECT_EQ(Fake().read_limits, std::vector<size_t>{kMaxPageBytes});
     EXPECT_TRUE(Fake().writes.empty());
@@ -101,14 +105,17 @@ TEST_F(RunPreviewTest, NothingIsWrittenForATemplateThePipelineRefuses) {
 }
 
 TEST_F(RunPreviewTest, AFailedWriteIsToldInsteadOfSuccess) {
-  const std::pair<WriteStatus, std::u16string_view> cases[] = {
-      {WriteStatus::kReadOnly, kReadOnlyMessage},
-      {WriteStatus::kFailed, kNotCreatedMessage},
+  const std::tuple<WriteStatus, int, std::u16string> cases[] = {
+      {WriteStatus::kReadOnly, 0, std::u16string(kReadOnlyMessage)},
+      {WriteStatus::kFailed, 0, std::u16string(kNotCreatedMessage)},
+      {WriteStatus::kFailed, 28, std::u16string(kNotCreatedMessage) +
+                                     u"\r\nerror 28"},
   };
-  for (const auto& [status, message] : cases) {
+  for (const auto& [status, error, message] : cases) {
     ResetFakePlatform();
     PutTemplate("<p>x</p>");
     Fake().write_status = status;
+    Fake().write_error = error;
     ExpectError(Run(), message);
     EXPECT_EQ(Fake().writes.size(), 1u);
   }

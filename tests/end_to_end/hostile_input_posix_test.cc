@@ -2,9 +2,14 @@
 // message, an earlier index.htm survives whole unless a new preview replaces
 // it, and no stray file is left.
 
+#include <stdio.h>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "preview/test_panel.h"
 #include "program_run-posix.h"
@@ -73,7 +78,7 @@ TEST_F(HostileInputTest, SignalDuringTheWriteLeavesNoTemporaryFile) {
 TEST_F(HostileInputTest, FileSizeLimitMakesTheWriteFail) {
   WriteFile(folder_ / "Template.htm", std::string(1 << 20, 'x'));
   const RunResult result = Run({.file_size_limit = 64 * 1024});
-  EXPECT_EQ(result.err, kNotCreated);
+  EXPECT_EQ(result.err, NotCreatedBecause(EFBIG));
   ExpectEarlierPreviewKept();
 }
 
@@ -92,8 +97,10 @@ TEST_F(HostileInputTest, ClosedOutputDoesNotChangeTheOutcome) {
 
 TEST_F(HostileInputTest, NewPreviewKeepsTheEarlierOnesPermissions) {
   WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  // The set-user-id and set-group-id bits too, as chown clears them.
   for (const auto& [umask, earlier] :
-       {std::pair{022, fs::perms(0600)}, std::pair{000, fs::perms(0640)}}) {
+       {std::pair{022, fs::perms(0600)}, std::pair{000, fs::perms(0640)},
+        std::pair{022, fs::perms(06755)}}) {
     fs::permissions(folder_ / "index.htm", earlier);
     EXPECT_EQ(Run({.umask = umask}).out, kCreated);
     EXPECT_EQ(PreviewPermissions(), earlier);
@@ -120,4 +127,35 @@ TEST_F(HostileInputTest, ReadOnlyPreviewIsNotReplaced) {
   fs::permissions(folder_, fs::perms::all);
   EXPECT_EQ(Run({.as_user = 65534}).err, kReadOnly);
   ExpectEarlierPreviewKept();
+}
+
+TEST_F(HostileInputTest, APipeForIndexNeverStallsTheRun) {
+  // Another user swaps index.htm, of the template's size (which has it
+  // compared with the template byte for byte), with a pipe again and again;
+  // or it is a link to one. Every run ends at once with its message.
+  WriteFile(folder_ / "Template.htm", "<p>x</p>");
+  const fs::path index = folder_ / "index.htm", pipe = folder_ / "pipe";
+  for (int run = 0; run < 20; ++run) {
+    fs::remove(index);
+    fs::remove(pipe);
+    WriteFile(index, "12345678");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+    std::atomic<bool> stop = false;
+    std::thread swapper([&] {
+      while (!stop)
+        renameat2(AT_FDCWD, index.c_str(), AT_FDCWD, pipe.c_str(),
+                  RENAME_EXCHANGE);
+    });
+    const RunResult result = Run({.timeout = std::chrono::seconds(10)});
+    stop = true;
+    swapper.join();
+    EXPECT_TRUE(result.out == kCreated || result.err.starts_with(kNotCreated))
+        << result.out << result.err;
+  }
+  fs::remove(index);
+  fs::remove(pipe);
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+  fs::create_symlink("pipe", index);
+  EXPECT_EQ(Run({.timeout = std::chrono::seconds(10)}).err, kNotCreated);
+  EXPECT_EQ(fs::status(pipe).type(), fs::file_type::fifo);
 }

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -57,6 +58,7 @@ struct RunOptions {
   bool hangup_ignored = false;  // as under nohup
   // A command the program is started through (its path is appended).
   std::vector<std::string> through{};
+  std::chrono::seconds timeout{60};  // a run still going then has hung
 };
 
 // The new preview of the program's folder `folder` among the files process
@@ -81,7 +83,8 @@ class RunPreviewTest : public ProgramFolderTest {
  protected:
   RunPreviewTest() : ProgramFolderTest(TEMPLATE_PREVIEW_PROGRAM) {}
 
-  // Starts the program as `options` say and waits for it, a minute at most.
+  // Starts the program as `options` say and waits for it, as long as
+  // `options.timeout` at most.
   // Runs may overlap, each from a thread of its own.
   RunResult Run(const RunOptions& options = {}) {
     static std::atomic<int> runs = 0;
@@ -149,14 +152,14 @@ class RunPreviewTest : public ProgramFolderTest {
 
     RunResult result;
     rusage usage = {};
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    const auto deadline = std::chrono::steady_clock::now() + options.timeout;
     pid_t ended = 0;
     while ((ended = wait4(pid, &result.status, WNOHANG, &usage)) == 0 &&
            std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     if (ended != pid) {
-      ADD_FAILURE() << "the program did not end within a minute";
+      ADD_FAILURE() << "the program did not end in " << options.timeout.count()
+                    << " s";
       kill(pid, SIGKILL);
       wait4(pid, &result.status, 0, &usage);
     }
@@ -227,6 +230,11 @@ inline const std::string kTemplateTooLarge =
     TerminalText(kTemplateTooLargeMessage);
 inline const std::string kPreviewTooLarge =
     TerminalText(kPreviewTooLargeMessage);
+// The not-made message with the system's words for `error` below it, as
+// the C locale has them (the runs are given no language).
+inline std::string NotCreatedBecause(int error) {
+  return kNotCreated + "\u200e" + std::strerror(error) + "\n";
+}
 
 // An earlier preview beside the program, which a run that writes nothing
 // must leave whole, with no stray file beside it.

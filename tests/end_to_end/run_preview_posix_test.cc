@@ -63,7 +63,7 @@ TEST_F(RunPreviewTest, UnwritableFolderKeepsTheEarlierPreview) {
   // Root writes anywhere; the program then runs as an ordinary user.
   const uid_t nobody = geteuid() == 0 ? 65534 : static_cast<uid_t>(-1);
   const RunResult result = Run({.as_user = nobody});
-  EXPECT_EQ(result.err, kNotCreated);
+  EXPECT_EQ(result.err, NotCreatedBecause(EACCES));
   EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
   EXPECT_EQ(FolderFiles(), AfterSuccess());
 }
@@ -161,7 +161,8 @@ TEST_F(FullDiskTest, DiskFillingUpKeepsTheEarlierPreviewAndNoTemporaryFile) {
   ASSERT_EQ(ReadFile(folder_ / "Template.htm").size(), template_.size())
       << "the template itself must fit";
   const RunResult result = Run();
-  EXPECT_EQ(result.err, kNotCreated);
+  // Below the message, the system's own words: "No space left on device".
+  EXPECT_EQ(result.err, NotCreatedBecause(ENOSPC));
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(ReadFile(folder_ / "index.htm"), "earlier");
   EXPECT_EQ(FolderFiles(), AfterSuccess());

@@ -25,11 +25,16 @@ ReadResult ReadWholeFile(const std::filesystem::path& path, size_t max_bytes) {
   return file->second;
 }
 
-WriteStatus ReplaceFileContents(const std::filesystem::path& path,
+WriteResult ReplaceFileContents(const std::filesystem::path& path,
                                 std::string_view bytes,
                                 const std::filesystem::path& source) {
   Fake().writes.push_back({path, std::string(bytes), source});
-  return Fake().write_status;
+  return {Fake().write_status, Fake().write_error};
+}
+
+std::u16string SystemErrorText(int error) {
+  const std::string digits = std::to_string(error);
+  return u"error " + std::u16string(digits.begin(), digits.end());
 }
 
 void ShowMessage(std::u16string_view text, std::u16string_view title,

@@ -32,6 +32,7 @@ struct FakePlatform {
   // result (kNotFound for a name taken by a folder or a pipe).
   std::map<std::filesystem::path, ReadResult> files;
   WriteStatus write_status = WriteStatus::kWritten;
+  int write_error = 0;  // the system's code ReplaceFileContents gives
   bool out_of_memory_on_read = false;  // ReadWholeFile throws bad_alloc
 
   // What the run did.
