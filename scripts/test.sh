@@ -18,17 +18,11 @@ stage "Installing what the tests need, where missing"
 # bindfs, fusefat and dosfstools give the end-to-end tests the folders
 # designers have besides the local disk: FUSE and network-like ones, FAT.
 # myspell-fa is Debian's Persian word list, every word of which the encoding
-# check must take for Windows-1256 when it stands alone on a page.
+# check must take for Windows-1256 when it stands alone on a page. The
+# browser tests drive chromium with python3 alone.
 ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev \
-  libbenchmark-dev clang libclang-rt-14-dev chromium bindfs fusefat dosfstools \
-  myspell-fa
-# Only when missing: a Node.js from outside Debian brings its own npm, and
-# Debian's npm package conflicts with it.
-command -v node >/dev/null || ensure_packages nodejs
-command -v npm >/dev/null || ensure_packages npm
-# The browser test's driver, at the version in the lock file.
-(cd "$ROOT/tests/browser" &&
-  npm ci --engine-strict --no-audit --no-fund --loglevel=error >/dev/null)
+  libbenchmark-dev clang libclang-rt-14-dev chromium python3 bindfs fusefat \
+  dosfstools myspell-fa
 
 # configure DIR [CMAKE ARGUMENTS...]
 configure() {
