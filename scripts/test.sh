@@ -19,10 +19,11 @@ stage "Installing what the tests need, where missing"
 # designers have besides the local disk: FUSE and network-like ones, FAT.
 # myspell-fa is Debian's Persian word list, every word of which the encoding
 # check must take for Windows-1256 when it stands alone on a page. The
-# browser tests drive chromium with python3 alone.
+# browser tests drive chromium with python3 alone; chromium-l10n gives it
+# Persian, in which it assumes another encoding for an undeclared page.
 ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev \
-  libbenchmark-dev clang libclang-rt-14-dev chromium python3 bindfs fusefat \
-  dosfstools myspell-fa
+  libbenchmark-dev clang libclang-rt-14-dev chromium chromium-l10n python3 \
+  bindfs fusefat dosfstools myspell-fa
 
 # configure DIR [CMAKE ARGUMENTS...]
 configure() {

@@ -89,9 +89,11 @@ class Chromium:
 
         # On Linux the browser takes its language, and with it the encoding it
         # assumes for a page that declares none, from the environment.
-        env = dict(os.environ, LANGUAGE=lang, LC_ALL='C.UTF-8')
-        env.pop('DISPLAY', None)
-        env.pop('WAYLAND_DISPLAY', None)
+        # It reads the names alone: the locale need not be installed.
+        env = {key: value for key, value in os.environ.items()
+               if not key.startswith('LC_') and key not in
+               ('LANG', 'LANGUAGE', 'DISPLAY', 'WAYLAND_DISPLAY')}
+        env.update(LANGUAGE=lang, LANG=lang.replace('-', '_') + '.UTF-8')
         self._process = subprocess.Popen(
             [executable, *ARGUMENTS, f'--lang={lang}',
              f'--user-data-dir={self._profile}', 'about:blank'],
