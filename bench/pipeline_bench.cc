@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "checks/unknown_tags.h"
 #include "pipeline/build_preview.h"
@@ -67,10 +68,12 @@ void BM_UnknownTagScan(benchmark::State& state) {
   SetBytes(state, page.size());
 }
 
-// A page of nothing but "<#": every second position opens a tag.
-void BM_PipelineOfOpenings(benchmark::State& state) {
+// A page of nothing but one opening, again and again: "<#" opens a tag at
+// every second position, "<meta" one the charset check reads.
+void BM_PipelineOfOpenings(benchmark::State& state, std::string_view opening) {
   PageText page;
-  for (int64_t i = 0; i < (state.range(0) << 9); ++i) page += "<#";
+  while (page.size() < (static_cast<size_t>(state.range(0)) << 10))
+    page += opening;
   for (auto _ : state) {
     PreviewOutcome outcome = BuildPreview(page);
     benchmark::DoNotOptimize(outcome.message.data());
@@ -84,7 +87,10 @@ BENCHMARK(BM_Pipeline)->Arg(50)->Arg(1024)->Arg(32 * 1024)
 BENCHMARK(BM_SampleTable)->Arg(50)->Arg(32 * 1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Loops)->Arg(50)->Arg(32 * 1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnknownTagScan)->Arg(32 * 1024)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PipelineOfOpenings)->Arg(4 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PipelineOfOpenings, tags, "<#")
+    ->Arg(4 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PipelineOfOpenings, metas, "<meta")
+    ->Arg(4 * 1024)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -8,8 +8,9 @@
 //     at most kMaxReportedTagLength characters plus "…", none of them broken,
 //     and one count line;
 //   - on success the preview ends with the panel, and a template without
-//     "<#" comes back byte for byte followed by the panel; only a template
-//     in Windows-1256 (not one that reads as UTF-8) is previewed;
+//     "<#" comes back byte for byte followed by the panel, with the charset
+//     tag added where it declares none; only a template in Windows-1256
+//     (not one that reads as UTF-8) is previewed;
 //   - running over the preview of a success succeeds again and only adds
 //     the panel once more (unless what the stages joined reads as a
 //     byte-order mark or declares a charset).
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,6 +43,12 @@ void Require(bool condition, const char* what) {
 const std::string& PanelBytes() {
   static const std::string panel = Cp1256(TestPanelText());
   return panel;
+}
+
+// The label of a charset declared other than Windows-1256.
+std::optional<std::string_view> Foreign(std::string_view page) {
+  const auto label = DeclaredCharset(page);
+  return label && !IsWindows1256(*label) ? label : std::nullopt;
 }
 
 bool StartsWith(std::u16string_view text, std::u16string_view header) {
@@ -76,15 +84,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& preview = *outcome.preview;
     Require(preview.ends_with(PanelBytes()), "the preview ends with the panel");
     Require(!SavedInAnotherEncoding(bytes), "a UTF-8 template is refused");
-    Require(!ForeignCharset(bytes), "a declared UTF-8 template is refused");
-    if (bytes.find("<#") == std::string_view::npos)
-      Require(preview == std::string(bytes) + PanelBytes(),
-              "a template without tags comes back whole");
+    Require(!Foreign(bytes), "a declared UTF-8 template is refused");
+    if (bytes.find("<#") == std::string_view::npos) {
+      std::string whole = std::string(bytes) + PanelBytes();
+      if (!DeclaredCharset(bytes)) whole.insert(CharsetPlace(whole), kCharsetTag);
+      Require(preview == whole, "a template without tags comes back whole");
+    }
 
     // Unless what a tag's deletion brought together reads as a byte-order
     // mark or declares a charset ("<!--<#ThemeDir#>>" becomes "<!-->", a
     // whole comment, after which a <meta> counts).
-    if (SavedInAnotherEncoding(preview) || ForeignCharset(preview)) return 0;
+    if (SavedInAnotherEncoding(preview) || Foreign(preview)) return 0;
     const PreviewOutcome again = BuildPreview(preview);
     Require(again.preview.has_value(), "a preview is accepted again");
     Require(*again.preview == preview + PanelBytes(),
@@ -100,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         message.substr(kMisorderedLoopHeader.size() + 4);
     Require(report == u"<#End:Menu#>\r\n" || report == u"<#End:TextList#>\r\n",
             "a misordered loop names its end marker");
-  } else if (const auto label = ForeignCharset(bytes);
+  } else if (const auto label = Foreign(bytes);
              label && message.starts_with(u"charset=")) {
     Require(message.substr(8).starts_with(
                 DecodeWindows1256(label->substr(0, 10))),

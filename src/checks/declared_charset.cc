@@ -6,6 +6,13 @@ namespace {
 
 constexpr size_t npos = std::string_view::npos;
 constexpr std::string_view kSpace = "\t\n\f\r ";
+constexpr std::string_view kNameEnds = "\t\n\f\r />";
+
+// Elements whose text the tokenizer reads as text, tags and all, up to their
+// end tag; noscript too, since a preview runs its scripts.
+constexpr std::string_view kRawText[] = {"script",   "style",    "title",
+                                         "textarea", "xmp",      "iframe",
+                                         "noembed",  "noframes", "noscript"};
 
 // `text` is `lower` in any case (ASCII letters only).
 bool SameLetters(std::string_view text, std::string_view lower) {
@@ -14,9 +21,47 @@ bool SameLetters(std::string_view text, std::string_view lower) {
   });
 }
 
+bool IsLetter(char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+
 std::string_view Trimmed(std::string_view text) {
   const size_t first = std::min(text.find_first_not_of(kSpace), text.size());
   return text.substr(first, text.find_last_not_of(kSpace) + 1 - first);
+}
+
+// The position after the first `c` from `from`; npos when there is none.
+size_t After(std::string_view page, char c, size_t from) {
+  const size_t found = page.find(c, from);
+  return found == npos ? npos : found + 1;
+}
+
+// The position after the comment that "<!--" opens at `at`.
+size_t CommentEnd(std::string_view page, size_t at) {
+  if (page.substr(at + 4).starts_with('>')) return at + 5;   // "<!-->"
+  if (page.substr(at + 4).starts_with("->")) return at + 6;  // "<!--->"
+  for (at = page.find("--", at + 4); at != npos; at = page.find("--", at + 1)) {
+    if (page.substr(at + 2).starts_with('>')) return at + 3;
+    if (page.substr(at + 2).starts_with("!>")) return at + 4;
+  }
+  return npos;
+}
+
+// The position of the end tag that closes the raw text of `name` from `at`:
+// "</", the name in any case, then white space, "/" or ">".
+size_t RawTextEnd(std::string_view page, size_t at, std::string_view name) {
+  for (at = page.find("</", at); at != npos; at = page.find("</", at + 2)) {
+    const size_t after = at + 2 + name.size();
+    if (SameLetters(page.substr(at + 2, name.size()), name) &&
+        after < page.size() && kNameEnds.find(page[after]) != npos)
+      return at;
+  }
+  return npos;
+}
+
+// Keeps the first label, or the first that is not Windows-1256.
+void Keep(std::optional<std::string_view>& kept,
+          std::optional<std::string_view> label) {
+  if (label && (!kept || (IsWindows1256(*kept) && !IsWindows1256(*label))))
+    kept = label;
 }
 
 // The value that starts at `at`: quoted, or up to one of `ends` or the
@@ -46,57 +91,78 @@ std::optional<std::string_view> LabelInContent(std::string_view content) {
   return std::nullopt;
 }
 
-// What the <meta> whose attributes begin at `at` declares. Moves `at` past
-// the tag, or to npos when the page ends inside it.
-std::optional<std::string_view> MetaLabel(std::string_view page, size_t& at) {
-  std::optional<std::string_view> charset, http_equiv, content, other;
+// Reads the attributes from `at` to the tag's ">", and for a <meta> what it
+// declares into `label`. Gives the position after the tag, or npos when the
+// page ends inside it: browsers then drop the tag.
+size_t ReadAttributes(std::string_view page, size_t at, bool meta,
+                      std::optional<std::string_view>& label) {
+  std::optional<std::string_view> content;
+  bool content_type = false;
   while ((at = page.find_first_not_of("\t\n\f\r /", at)) != npos &&
          page[at] != '>') {
     // A name ends at white space, "/", ">", or an "=" that is not its first.
     const size_t end =
         std::min(page.find_first_of("\t\n\f\r />=", at + 1), page.size());
     const std::string_view name = page.substr(at, end - at);
-    auto& slot = SameLetters(name, "charset")      ? charset
-                 : SameLetters(name, "http-equiv") ? http_equiv
-                 : SameLetters(name, "content")    ? content
-                                                   : other;
     const size_t equals = page.find_first_not_of(kSpace, end);
     std::string_view value;
     at = end;
     if (equals != npos && page[equals] == '=' &&
         (at = page.find_first_not_of(kSpace, equals + 1)) != npos)
       value = ValueAt(page, at, "\t\n\f\r >");
-    if (!slot) slot = value;  // browsers keep a name's first value
+    if (!meta) continue;
+    if (SameLetters(name, "charset")) Keep(label, Trimmed(value));
+    content_type |=
+        SameLetters(name, "http-equiv") && SameLetters(value, "content-type");
+    if (SameLetters(name, "content")) Keep(content, LabelInContent(value));
   }
-  if (at == npos) return std::nullopt;  // browsers drop an unclosed tag
-  if (charset) return Trimmed(*charset);
-  if (http_equiv && content && SameLetters(*http_equiv, "content-type"))
-    return LabelInContent(*content);
-  return std::nullopt;
-}
-
-std::optional<std::string_view> DeclaredCharset(std::string_view page) {
-  for (size_t at = page.find('<'); at != npos; at = page.find('<', at + 1)) {
-    if (page.substr(at, 4) == "<!--") {
-      at = page.find("-->", at + 2);  // "<!-->" is a whole comment too
-    } else if (SameLetters(page.substr(at, 5), "<body")) {
-      break;
-    } else if (SameLetters(page.substr(at, 5), "<meta") &&
-               page.find_first_of("\t\n\f\r /", at + 5) == at + 5) {
-      at += 5;
-      if (const auto label = MetaLabel(page, at)) return label;
-    }
-    if (at == npos) break;
-  }
-  return std::nullopt;
+  if (content_type) Keep(label, content);
+  return at == npos ? npos : at + 1;
 }
 
 }  // namespace
 
-std::optional<std::string_view> ForeignCharset(std::string_view page) {
-  const std::optional<std::string_view> label = DeclaredCharset(page);
-  if (!label || SameLetters(*label, "windows-1256") ||
-      SameLetters(*label, "cp1256") || SameLetters(*label, "x-cp1256"))
-    return std::nullopt;
-  return label;
+std::optional<std::string_view> DeclaredCharset(std::string_view page) {
+  for (size_t at = page.find('<'); at != npos; at = page.find('<', at)) {
+    const std::string_view next = page.substr(at + 1, 2);
+    const bool end = next.size() == 2 && next[0] == '/' && IsLetter(next[1]);
+    if (page.substr(at, 4) == "<!--") {
+      at = CommentEnd(page, at);
+    } else if (!end && (next.starts_with('!') || next.starts_with('?') ||
+                        next.starts_with('/'))) {
+      at = page.find('>', at + 2);  // a doctype or a bogus comment
+    } else if (!end && (next.empty() || !IsLetter(next[0]))) {
+      ++at;  // text
+    } else {
+      const size_t from = at + 1 + end;
+      const size_t to =
+          std::min(page.find_first_of(kNameEnds, from), page.size());
+      const std::string_view name = page.substr(from, to - from);
+      if (!end && (SameLetters(name, "body") || SameLetters(name, "plaintext")))
+        break;
+      std::optional<std::string_view> label;
+      at = ReadAttributes(page, to, !end && SameLetters(name, "meta"), label);
+      if (at != npos && label) return label;
+      for (const std::string_view raw : kRawText)
+        if (!end && at != npos && SameLetters(name, raw))
+          at = RawTextEnd(page, at, raw);
+    }
+  }
+  return std::nullopt;
+}
+
+bool IsWindows1256(std::string_view label) {
+  return SameLetters(label, "windows-1256") || SameLetters(label, "cp1256") ||
+         SameLetters(label, "x-cp1256");
+}
+
+size_t CharsetPlace(std::string_view page) {
+  size_t at = page.find_first_not_of(kSpace);
+  while (at != npos &&
+         (page.substr(at, 4) == "<!--" || page.substr(at, 2) == "<?"))
+    at = page.find_first_not_of(kSpace, page[at + 1] == '?'
+                                            ? After(page, '>', at)
+                                            : CommentEnd(page, at));
+  const size_t end = at == npos ? npos : After(page, '>', at);
+  return end != npos && SameLetters(page.substr(at, 9), "<!doctype") ? end : 0;
 }

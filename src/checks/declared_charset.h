@@ -1,18 +1,27 @@
-// Tells a template that declares a charset other than Windows-1256. The
-// browser believes the declaration over the bytes: Windows-1256 bytes that
-// say they are UTF-8 show every Persian word, the sample data's too, as
-// replacement characters.
+// The charset a template declares, which a browser believes over the bytes.
+// Declaring none is no better: Chromium then guesses windows-1252 once some
+// English typography comes before the Persian text.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
-// The label of the first <meta> before the first "<body" (anywhere when
-// there is none), outside <!-- --> comments, that declares a charset: in a
-// charset attribute, or after "charset=" in the content of one whose
-// http-equiv is "content-type" (any case). Attributes are read as browsers
-// read them: quoted with " or ', or not. The label is a piece of `page`,
-// trimmed of white space; nullopt when nothing is declared or the label is
-// windows-1256, cp1256 or x-cp1256 (any case). Linear in the page, and never
-// past it, whatever is left unclosed.
-std::optional<std::string_view> ForeignCharset(std::string_view page);
+inline constexpr std::string_view kCharsetTag =
+    R"(<meta charset="windows-1256">)";
+
+// The label of the first <meta> before the <body> tag with a charset, or an
+// http-equiv "content-type" and a content with "charset=", read as a
+// browser's tokenizer reads the page: not in another tag's attribute, a
+// comment, a bogus one (<!x>, <?x>, </ x>) or the text of script, style,
+// title and the like. Of several labels in one <meta>, the first that is not
+// Windows-1256 (browsers differ on which they take). A piece of `page`,
+// trimmed; nullopt when nothing is declared. Linear in the page.
+std::optional<std::string_view> DeclaredCharset(std::string_view page);
+
+// windows-1256, cp1256 or x-cp1256, in any case.
+bool IsWindows1256(std::string_view label);
+
+// Where kCharsetTag goes so that the page keeps its mode: after the doctype
+// when white space, comments and <? > alone come before it, else first.
+size_t CharsetPlace(std::string_view page);

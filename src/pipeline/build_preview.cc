@@ -37,7 +37,9 @@ PreviewOutcome BuildPreview(PageText page) {
   if (SavedInAnotherEncoding(page))
     return Failure(std::u16string(kOtherEncodingMessage));
   // A browser believes the page's declaration over its bytes.
-  if (const auto label = ForeignCharset(page)) {
+  const std::optional<std::string_view> label = DeclaredCharset(page);
+  const bool declared = label.has_value();  // `page` moves on below
+  if (declared && !IsWindows1256(*label)) {
     std::u16string shown =
         DecodeWindows1256(label->substr(0, kMaxReportedTagLength));
     if (label->size() > kMaxReportedTagLength) shown += u'\u2026';
@@ -64,6 +66,9 @@ PreviewOutcome BuildPreview(PageText page) {
   if (!unknown.empty())
     return Failure(ReportMessage(kUnknownTagsHeader, unknown));
 
+  if (!declared && staged.page.size() > kMaxPageBytes - kCharsetTag.size())
+    return StageFailure(PageFault::kTooLarge, nullptr);
+  if (!declared) staged.page.insert(CharsetPlace(staged.page), kCharsetTag);
   return {std::u16string(kCreatedMessage), MessageIcon::kInformation,
           std::move(staged.page)};
 }

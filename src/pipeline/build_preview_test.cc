@@ -20,18 +20,23 @@ TEST(BuildPreviewTest, EmptyTemplateCannotBeOpened) {
 }
 
 TEST(BuildPreviewTest, TemplateInAnotherEncodingIsToldRightAfterTheEmptyCheck) {
-  // Even with an unknown tag in it: the encoding comes first.
-  const PreviewOutcome outcome = BuildPreview(
-      "\xEF\xBB\xBF<#Foo#><p>\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85</p>");
-  EXPECT_EQ(outcome.message, kOtherEncodingMessage);
-  EXPECT_EQ(outcome.icon, MessageIcon::kError);
-  EXPECT_FALSE(outcome.preview);
+  // Even with an unknown tag in it, or the UTF-8 it was saved in declared:
+  // the encoding comes first, and saving it again is what helps.
+  for (const char* page :
+       {"\xEF\xBB\xBF<#Foo#><p>\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85</p>",
+        "<meta charset=\"utf-8\"><p>\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85</p>"}) {
+    const PreviewOutcome outcome = BuildPreview(page);
+    EXPECT_EQ(outcome.message, kOtherEncodingMessage) << page;
+    EXPECT_EQ(outcome.icon, MessageIcon::kError);
+    EXPECT_FALSE(outcome.preview);
+  }
 }
 
 TEST(BuildPreviewTest, ACharsetDeclaredOtherThanWindows1256IsRefused) {
   const std::string megabytes(3 << 20, 'x');
-  std::string openings;
+  std::string openings, metas;
   for (int i = 0; i < 200000; ++i) openings += "<meta a ";
+  for (int i = 0; i < 800000; ++i) metas += "<meta";  // each looks ahead
   // Each page, and the label it is refused for; none when it passes.
   const std::pair<std::string, std::u16string_view> rows[] = {
       {R"(<meta charset="UTF-8"><#Foo#>)", u"UTF-8"},
@@ -44,20 +49,56 @@ TEST(BuildPreviewTest, ACharsetDeclaredOtherThanWindows1256IsRefused) {
       {"<!--> <meta charset=utf-8>", u"utf-8"},  // a whole comment
       {"<meta charset=" + megabytes + ">",
        u"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\u2026"},
+      {"<meta charset=" + std::string(40, 'x') + ">",
+       u"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"},
+      {R"(<meta http-equiv=content-type content="charset = utf-8">)", u"utf-8"},
+      // Where a browser sees a tag, whatever looks like one before it.
+      {"<!-- --!><meta charset=utf-8>", u"utf-8"},
+      {"<!---><meta charset=utf-8>", u"utf-8"},
+      {R"(<script>"<body>"</script ><meta charset=utf-8>)", u"utf-8"},
+      {"<title></TITLE/><bodyx><p title='<body>'><meta charset=utf-8>",
+       u"utf-8"},
+      {"<script>'</scripts>'</script><meta charset=utf-8>", u"utf-8"},
+      // Given twice: one browser takes the first value, another the last.
+      {R"(<meta charset=cp1256 charset=utf-8><meta charset=utf-8>)", u"utf-8"},
+      {R"(<meta charset=utf-8 charset=cp1256>)", u"utf-8"},
+      {R"(<meta http-equiv=refresh http-equiv=Content-Type )"
+       R"(content="charset=cp1256" content="charset=koi8-r">)",
+       u"koi8-r"},
       // Windows-1256 in any case; declared where browsers do not look.
       {R"(<meta charset="windows-1256">)", u""},
       {"<meta charset=' CP1256 '>", u""},
       {R"(<meta http-equiv="content-type" content="charset=X-CP1256">)", u""},
       {R"(<meta name=a content="charset=utf-8"><meta charset=cp1256>)", u""},
       {R"(<meta http-equiv=refresh content="0; charset=utf-8">)", u""},
-      {R"(<meta charset=cp1256 charset=utf-8><meta charset=utf-8>)", u""},
+      {R"(<meta charset=cp1256 CHARSET=Windows-1256>)", u""},
+      {R"(<meta http-equiv=content-type content="charset=windows-1256; x">)",
+       u""},
       {R"(<!-- <meta charset="utf-8"> --><body><meta charset="utf-8">)", u""},
       {"<metadata charset=utf-8>", u""},
+      {"<BODY><meta charset=utf-8>", u""},
+      {R"(<?xml version="1.0" encoding="utf-8"?><html>)", u""},
+      // Text, a comment or a value to a browser.
+      {R"(<script>document.write('<meta charset="utf-8">')</script>)", u""},
+      {"<style>/* <meta charset=utf-8> */</style>", u""},
+      {"<title><meta charset=utf-8></title>", u""},
+      {"<TextArea><meta charset=utf-8></textarea>", u""},
+      {"<xmp><meta charset=utf-8></xmp><iframe><meta charset=utf-8></iframe>"
+       "<noembed><meta charset=utf-8></noembed>"
+       "<noframes><meta charset=utf-8></noframes>"
+       "<noscript><meta charset=utf-8></noscript>",
+       u""},
+      {R"(<p title="<meta charset=utf-8>"></p class='<meta charset=utf-8>'>)",
+       u""},
+      {"<!x <meta charset=utf-8><? <meta charset=utf-8></ <meta charset=utf-8>",
+       u""},
+      {"<!-- <meta charset=utf-8> --!>", u""},
       // Left unclosed, a tag, a quote or a comment ends at the page's end.
       {"<p><meta charset=utf-8", u""},
       {R"(<meta charset="utf-8>)" + megabytes, u""},
       {"<!-- <meta charset=utf-8>" + megabytes, u""},
       {openings, u""},
+      {metas, u""},
   };
   for (const auto& [page, label] : rows) {
     const PreviewOutcome outcome = BuildPreview(page);
@@ -69,7 +110,8 @@ TEST(BuildPreviewTest, ACharsetDeclaredOtherThanWindows1256IsRefused) {
 }
 
 TEST(BuildPreviewTest, TemplateWithoutTagsGetsOnlyThePanel) {
-  const std::string page = "<html><body>\r\nplain\r\n</body></html>";
+  const std::string page =
+      "<html><meta charset=windows-1256><body>\r\nplain\r\n</body></html>";
   const PreviewOutcome outcome = BuildPreview(page);
   EXPECT_EQ(outcome.message, u"ساخته شد index.htm فايل");
   EXPECT_EQ(outcome.icon, MessageIcon::kInformation);
@@ -81,7 +123,34 @@ TEST(BuildPreviewTest, BytesOutsideTagsArePreserved) {
   for (int b = 1; b < 256; ++b) page += static_cast<char>(b);
   page += '\0';
   const PreviewOutcome outcome = BuildPreview(page + "<#EntryID#>" + page);
-  EXPECT_EQ(outcome.preview, page + "0" + page + Panel());
+  EXPECT_EQ(outcome.preview,
+            std::string(kAddedCharset) + page + "0" + page + Panel());
+}
+
+TEST(BuildPreviewTest, APreviewDeclaresWindows1256WhereItsTemplateDoesNot) {
+  // Each template in two: the tag goes between, after a doctype that opens
+  // the page (which keeps its mode), or else first.
+  const std::pair<std::string, std::string> rows[] = {
+      {"", "<html><title>Test</title><li>Home \x96 \x93Latest\x94 \xbb \xa9"},
+      {"<!DOCTYPE html>", "<html dir=rtl>"},
+      {" \t\r\n\f<!-- --!><!--><!-- a -->\n<!doctype HTML>", "\n<p>"},
+      {R"(<?xml version="1.0" encoding="utf-8"?> <!DOCTYPE html PUBLIC )"
+       R"("-//W3C//DTD XHTML 1.0 Strict//EN" "x.dtd">)",
+       "<html>"},
+      {"", R"(<?xml version="1.0"?><html>)"},
+      {"", "x<!DOCTYPE html>"},
+      {"", "<!-- <!DOCTYPE html>"},
+  };
+  for (const auto& [before, after] : rows)
+    EXPECT_EQ(BuildPreview(before + after).preview,
+              before + std::string(kAddedCharset) + after + Panel())
+        << before << after;
+}
+
+TEST(BuildPreviewTest, LargeTemplateTheCharsetTagWouldTakePastTheLimit) {
+  std::string page(kMaxPageBytes - Panel().size() - kAddedCharset.size() + 1,
+                   'x');
+  EXPECT_EQ(BuildPreview(std::move(page)).message, kPreviewTooLargeMessage);
 }
 
 TEST(BuildPreviewTest, FillsSamplesThenLoops) {
@@ -90,13 +159,14 @@ TEST(BuildPreviewTest, FillsSamplesThenLoops) {
       "<#Loop:Menu#>[<#MenuID#>]<#End:Menu#>"
       "<#Loop:TextList#>(<#TextID#>)<#End:TextList#>");
   EXPECT_EQ(outcome.preview,
-            Encoded(u"<title>عنوان سايت</title>[1][2][3](1)(2)(3)(4)(5)(6)") +
+            std::string(kAddedCharset) +
+                Encoded(u"<title>عنوان سايت</title>[1][2][3](1)(2)(3)(4)(5)(6)") +
                 Panel());
   // The order shows here: filled first, the bare "<#ThemeDir#>" is gone
   // before the body is copied. Copied first, each copy's "/" would follow
   // the tag before it and go with it as "<#ThemeDir#>/", giving "/xxx".
   EXPECT_EQ(BuildPreview("<#Loop:Menu#>/x<#ThemeDir#><#End:Menu#>").preview,
-            "/x/x/x" + Panel());
+            std::string(kAddedCharset) + "/x/x/x" + Panel());
 }
 
 TEST(BuildPreviewTest, LeftoverTagsAreReportedAndNothingIsWritten) {

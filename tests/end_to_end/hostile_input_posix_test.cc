@@ -79,7 +79,8 @@ TEST_F(HostileInputTest, FileSizeLimitMakesTheWriteFail) {
 
 TEST_F(HostileInputTest, ClosedOutputDoesNotChangeTheOutcome) {
   WriteFile(folder_ / "Template.htm", "<p><#EntryDate#></p>");
-  const std::string expected = "<p>1388/1/1</p>" + Encoded(TestPanelText());
+  const std::string expected =
+      std::string(kAddedCharset) + "<p>1388/1/1</p>" + Encoded(TestPanelText());
   for (const auto output :
        {RunOptions::Output::kClosed, RunOptions::Output::kReaderGone}) {
     fs::remove(folder_ / "index.htm");

@@ -92,8 +92,14 @@ class ProgramFolderTest : public testing::Test {
   std::filesystem::path program_, root_, folder_, elsewhere_;
 };
 
+// What the preview of a template that declares no charset gets, at its start
+// or after its doctype.
+inline constexpr std::string_view kAddedCharset =
+    R"(<meta charset="windows-1256">)";
+
 // A template with every byte from 0x80 up, line ends of both kinds and one
-// tag; and its preview, in which every byte outside the tag is unchanged.
+// tag; and its preview, in which every byte outside the tag is unchanged
+// (the template declares no charset: kAddedCharset comes first).
 inline std::string TemplateWithEveryHighByte(
     std::string_view tag = "<#EntryDate#>") {
   std::string high;
@@ -102,7 +108,8 @@ inline std::string TemplateWithEveryHighByte(
          "\r\n</html>\r\n";
 }
 inline std::string PreviewOfTemplateWithEveryHighByte() {
-  return TemplateWithEveryHighByte("1388/1/1") + Encoded(TestPanelText());
+  return std::string(kAddedCharset) + TemplateWithEveryHighByte("1388/1/1") +
+         Encoded(TestPanelText());
 }
 
 // 7,646 bytes whose loop copies would make 800 MB: each of the 200 menu end
