@@ -66,6 +66,7 @@ PreviewOutcome BuildPreview(PageText page) {
   if (!unknown.empty())
     return Failure(ReportMessage(kUnknownTagsHeader, unknown));
 
+  // Left to guess, a browser may read the page in another code page.
   if (!declared && staged.page.size() > kMaxPageBytes - kCharsetTag.size())
     return StageFailure(PageFault::kTooLarge, nullptr);
   if (!declared) staged.page.insert(CharsetPlace(staged.page), kCharsetTag);
