@@ -20,7 +20,9 @@ def main(report):
         # GoogleTest writes "FILE:LINE: Skipped" and the message below it.
         found = re.search(r': Skipped\n(.*?)\n*\[  SKIPPED \]', output, re.S)
         reason = found.group(1).strip() if found else 'no reason given'
-        print(f'  skipped: {case.get("name")}: {reason}')
+        # A parameterised test's name ends with its parameter, as a comment.
+        name = case.get('name').split('  #')[0]
+        print(f'  skipped: {name}: {reason}')
 
 
 if __name__ == '__main__':
