@@ -50,6 +50,12 @@ echo "Built again from a copy elsewhere: the same program and zip, byte for" \
 # A prefix of its own, made afresh: nothing of an earlier run or of the
 # user's ~/.wine takes part.
 export WINEPREFIX="$build/wine-prefix"
+# Wine names Unix files in the locale's character set: with none set (a new
+# server, a container) a folder with a Persian name cannot be made at all.
+# One locale for every machine, whatever its own: the same file names, the
+# same Windows locale, the same fonts asked for.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
 export WINEDEBUG=-all
 # No Mono or Gecko download dialog on the first start.
 export WINEDLLOVERRIDES="mscoree,mshtml="

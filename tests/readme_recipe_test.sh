@@ -15,16 +15,34 @@ cd "$work"
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
-printf '\xef\xbb\xbf<meta charset="UTF-8">\r\n<p>سلامی ۱۲۳ ٤٥ کتاب، نمونهٔ ۲۰٪ ۳٫۵ ۱٬۰۰۰ ۀ ﷼</p>\r\n' >mine.htm
-bash -c "$recipe"
-printf '<meta charset="windows-1256">\r\n<p>سلامي 123 45 کتاب، نمونه\u200cي 20%% 3.5 1,000 ه\u200cي ريال</p>\r\n' |
-  iconv -f UTF-8 -t CP1256 >expected
-cmp -s Template.htm expected || fail "the converted template differs: $(od -c Template.htm)"
+# The designer's locale is not the recipe's business: it sets what it needs
+# itself. Each row is the value of LANG, "unset" for none at all (a new
+# server, a container, an ssh session without one).
+for locale in unset C C.UTF-8 fa_IR.UTF-8; do
+  run_recipe() {
+    if [ "$locale" = unset ]; then
+      env -u LANG -u LC_ALL -u LC_CTYPE -u LANGUAGE bash -c "$recipe"
+    else
+      env -u LC_ALL -u LC_CTYPE -u LANGUAGE LANG="$locale" bash -c "$recipe"
+    fi
+  }
+  rm -f Template.htm
+  printf '\xef\xbb\xbf<meta charset="UTF-8">\r\n<p>سلامی ۱۲۳ ٤٥ کتاب، نمونهٔ ۲۰٪ ۳٫۵ ۱٬۰۰۰ ۀ ﷼</p>\r\n' >mine.htm
+  run_recipe
+  # The zero-width non-joiner as its UTF-8 bytes: printf's \u writes
+  # "\u200C" itself where the shell's locale is not UTF-8.
+  printf '<meta charset="windows-1256">\r\n<p>سلامي 123 45 کتاب، نمونه\xe2\x80\x8cي 20%% 3.5 1,000 ه\xe2\x80\x8cي ريال</p>\r\n' |
+    iconv -f UTF-8 -t CP1256 >expected
+  cmp -s Template.htm expected ||
+    fail "LANG $locale: the converted template differs: $(od -c Template.htm)"
 
-printf '<p>ok</p>\n<p>رحمٰن ✓</p>\n' >mine.htm
-listed="$(bash -c "$recipe")"
-[ "$listed" = "line 2: ٰ U+0670 ✓ U+2713" ] || fail "the list of what is left: $listed"
-cmp -s Template.htm expected || fail "a failed conversion changed Template.htm"
-[ "$(ls)" = "$(printf 'Template.htm\nexpected\nmine.htm')" ] ||
-  fail "a failed conversion left: $(ls)"
-echo "The README's conversion works, and a failed one changes nothing and lists what is left."
+  printf '<p>ok</p>\n<p>رحمٰن ✓</p>\n' >mine.htm
+  listed="$(run_recipe)"
+  [ "$listed" = "line 2: ٰ U+0670 ✓ U+2713" ] ||
+    fail "LANG $locale: the list of what is left: $listed"
+  cmp -s Template.htm expected ||
+    fail "LANG $locale: a failed conversion changed Template.htm"
+  [ "$(ls)" = "$(printf 'Template.htm\nexpected\nmine.htm')" ] ||
+    fail "LANG $locale: a failed conversion left: $(ls)"
+done
+echo "The README's conversion works in every locale, and a failed one changes nothing and lists what is left."

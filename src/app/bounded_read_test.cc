@@ -74,37 +74,58 @@ TEST(ReadUnchangedTest, AFileThatChangedWhileReadIsReadAgain) {
   // Each case: the stamps the file shows, one per look, and what each read
   // gets. The whole template must come out, never a part of it.
   using std::chrono::system_clock;
+  using std::chrono::milliseconds;
+  // A version's time of change is its age when first looked at, where it is
+  // a moment ago, so that it is one however long the cases before took;
+  // long ago and the earliest time stand as they are.
+  struct Version {
+    uint64_t size;
+    std::optional<milliseconds> age;
+    system_clock::time_point modified;
+    int64_t changed;
+  };
   const system_clock::time_point long_ago{};
-  const FileStamp saving{4, long_ago, 1}, saved{9, long_ago, 2};
-  const FileStamp stalled{4, system_clock::now(), 1};
-  const FileStamp same_size{9, system_clock::now(), 2};
+  const Version saving{4, {}, long_ago, 1}, saved{9, {}, long_ago, 2};
+  const Version stalled{4, milliseconds(0), {}, 1};
+  const Version same_size{9, milliseconds(0), {}, 2};
   // FAT keeps times to two seconds: 1.5 s ago may be a moment ago.
-  const FileStamp recent{
-      9, system_clock::now() - std::chrono::milliseconds(1500), 2};
-  const FileStamp earliest{9, system_clock::time_point::min(), 2};
+  const Version recent{9, milliseconds(1500), {}, 2};
+  const Version earliest{9, {}, system_clock::time_point::min(), 2};
   struct Case {
-    std::vector<FileStamp> stamps;
+    std::vector<const Version*> stamps;
     std::vector<std::string> reads;
   };
   const Case cases[] = {
       // The first read overlaps an editor's save: the stamps before it and
       // after it differ. The second finds it settled.
-      {{saving, saved, saved, saved}, {"part", "the whole"}},
+      {{&saving, &saved, &saved, &saved}, {"part", "the whole"}},
       // It looks unchanged over the read, but was modified a moment ago
       // and is not the same a moment later: an editor stalled.
-      {{stalled, stalled, saved, saved, saved}, {"part", "part", "the whole"}},
+      {{&stalled, &stalled, &saved, &saved, &saved},
+       {"part", "part", "the whole"}},
       // Rewritten at the same size within one tick of the clock: no stamp
       // tells, the contents do.
-      {{same_size, same_size, same_size, same_size, same_size, same_size},
+      {{&same_size, &same_size, &same_size, &same_size, &same_size,
+        &same_size},
        {"mixed 1+2", "the whole", "the whole", "the whole"}},
-      {{recent, recent, recent}, {"the whole", "the whole"}},
+      {{&recent, &recent, &recent}, {"the whole", "the whole"}},
       // However far from now, a time is compared without overflow.
-      {{earliest, earliest}, {"the whole"}},
+      {{&earliest, &earliest}, {"the whole"}},
   };
   for (const Case& c : cases) {
     size_t stamps = 0, reads = 0;
+    std::vector<std::pair<const Version*, FileStamp>> seen;
     const ReadResult read = ReadUnchanged(
-        [&]() -> std::optional<FileStamp> { return c.stamps.at(stamps++); },
+        [&]() -> std::optional<FileStamp> {
+          const Version* v = c.stamps.at(stamps++);
+          for (const auto& [version, stamp] : seen)
+            if (version == v) return stamp;
+          seen.push_back({v, {v->size,
+                              v->age ? system_clock::now() - *v->age
+                                     : v->modified,
+                              v->changed}});
+          return seen.back().second;
+        },
         [&](uint64_t) {
           return ReadResult{ReadStatus::kRead, c.reads.at(reads++)};
         });

@@ -187,8 +187,13 @@ TEST_F(MountedFolderTest, RunsInOtherProcessNamespacesShareAFolder) {
   // nothing outside it, where that id may be free. On a FUSE folder its
   // file has its temporary name while it is written: the run outside must
   // not take it for a killed run's and remove it.
-  if (!MountFuseFolder() || std::system("unshare --pid --fork true") != 0)
-    GTEST_SKIP() << "needs root, bindfs and unshare";
+  if (!MountFuseFolder())
+    GTEST_SKIP() << "no FUSE folder here (needs root and bindfs)";
+  // What the run below needs, tried as it is: a container may refuse a new
+  // /proc even where it allows a new process namespace.
+  if (std::system("unshare --pid --fork --mount-proc true >/dev/null 2>&1") !=
+      0)
+    GTEST_SKIP() << "unshare --pid --fork --mount-proc cannot work here";
   // The contained run gets the process id `free`, which nothing here has.
   int free = 32000;
   while (free > 300 && fs::exists("/proc/" + std::to_string(free))) --free;
@@ -429,33 +434,61 @@ TEST_F(UserFilesTest, ALinkNamedIndexIsFollowedAndStaysALink) {
 TEST_F(UserFilesTest, TemplateSavedWhileReadIsNeverPreviewedInPart) {
   // An editor saving in place empties the file and writes it anew, here
   // again and again while the program runs: whatever it reads is either
-  // the whole template or nothing but the cannot-open message.
+  // the whole template or nothing but the cannot-open message. The program
+  // takes a file that stays as it is for its settle time (100 ms) as saved,
+  // so an editor held half-way longer than that (a loaded machine can hold
+  // the editor's thread so) may be previewed in part: each save's time from
+  // emptying to its last piece is measured, and a run during which one took
+  // longer proves nothing.
   const std::string page = RealisticTemplate(4 << 20);
   WriteFile(folder_ / "Template.htm", page);
   std::atomic<bool> stop = false;
+  using Clock = std::chrono::steady_clock;
+  std::atomic<Clock::duration> longest_save{};
+  std::atomic<Clock::time_point> save_start{};
+  std::atomic<bool> saving = false;
   std::thread editor([&] {
     const int fd = open((folder_ / "Template.htm").c_str(), O_WRONLY);
     constexpr size_t kPiece = 64 << 10;  // as an editor's buffer writes it
     while (!stop) {
+      save_start = Clock::now();
+      saving = true;
       EXPECT_EQ(ftruncate(fd, 0), 0);
       for (size_t at = 0; at < page.size(); at += kPiece) {
         const size_t n = std::min(kPiece, page.size() - at);
         EXPECT_EQ(pwrite(fd, page.data() + at, n, static_cast<off_t>(at)),
                   static_cast<ssize_t>(n));
       }
+      const auto took = Clock::now() - save_start.load();
+      if (took > longest_save.load()) longest_save = took;
+      saving = false;
     }
     close(fd);
   });
+  int judged = 0;
   for (int run = 0; run < 5; ++run) {
+    longest_save = Clock::duration::zero();
     const RunResult result = Run();
+    // A save still going on counts for as long as it has taken.
+    const bool now_saving = saving;
+    const auto started = save_start.load();
+    const auto settle = std::chrono::milliseconds(100);
+    const bool held = longest_save.load() >= settle ||
+                      (now_saving && Clock::now() - started >= settle);
     if (result.out == kCreated) {
-      EXPECT_TRUE(ReadFile(Index()) == ExpectedPreview(page));
+      if (!held) {
+        EXPECT_TRUE(ReadFile(Index()) == ExpectedPreview(page));
+      }
       WriteFile(Index(), kEarlier);
     } else {
       EXPECT_EQ(result.err, TerminalText(kCannotOpenMessage));
     }
     ExpectEarlierPreviewKept();
+    judged += !held;
   }
   stop = true;
   editor.join();
+  if (judged == 0)
+    GTEST_SKIP() << "the machine held the editor half-way through a save "
+                    "longer than the settle time in every run";
 }
