@@ -40,6 +40,11 @@ std::u16string SystemErrorText(int error) {
                                      FORMAT_MESSAGE_IGNORE_INSERTS,
                                  nullptr, static_cast<DWORD>(error), 0,
                                  reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  // Where the system has no words for it, its number at least.
+  if (n == 0) {
+    const std::string number = std::to_string(error);
+    return u"Error " + std::u16string(number.begin(), number.end());
+  }
   std::u16string out(text, text + n);
   LocalFree(text);
   // Without the line break the system ends it with.

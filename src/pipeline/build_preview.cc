@@ -59,6 +59,9 @@ PreviewOutcome BuildPreview(PageText page) {
     staged = ExpandLoop(std::move(staged.page), *loop);
     if (staged.fault != PageFault::kNone) return StageFailure(staged.fault, loop);
   }
+  // Found before the panel is appended: a doctype the template never closes
+  // must not take its ">" from the panel.
+  const size_t charset_place = declared ? 0 : CharsetPlace(staged.page);
   staged = AppendTestPanel(std::move(staged.page));
   if (staged.fault != PageFault::kNone) return StageFailure(staged.fault, nullptr);
 
@@ -69,7 +72,7 @@ PreviewOutcome BuildPreview(PageText page) {
   // Left to guess, a browser may read the page in another code page.
   if (!declared && staged.page.size() > kMaxPageBytes - kCharsetTag.size())
     return StageFailure(PageFault::kTooLarge, nullptr);
-  if (!declared) staged.page.insert(CharsetPlace(staged.page), kCharsetTag);
+  if (!declared) staged.page.insert(charset_place, kCharsetTag);
   return {std::u16string(kCreatedMessage), MessageIcon::kInformation,
           std::move(staged.page)};
 }

@@ -140,6 +140,7 @@ TEST(BuildPreviewTest, APreviewDeclaresWindows1256WhereItsTemplateDoesNot) {
       {"", R"(<?xml version="1.0"?><html>)"},
       {"", "x<!DOCTYPE html>"},
       {"", "<!-- <!DOCTYPE html>"},
+      {"", "<!DOCTYPE html"},  // closed by nothing of the panel's
   };
   for (const auto& [before, after] : rows)
     EXPECT_EQ(BuildPreview(before + after).preview,
