@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(!Foreign(bytes), "a declared UTF-8 template is refused");
     if (bytes.find("<#") == std::string_view::npos) {
       std::string whole = std::string(bytes) + PanelBytes();
-      if (!DeclaredCharset(bytes)) whole.insert(CharsetPlace(whole), kCharsetTag);
+      if (!DeclaredCharset(bytes)) whole.insert(CharsetPlace(bytes), kCharsetTag);
       Require(preview == whole, "a template without tags comes back whole");
     }
 

@@ -38,8 +38,7 @@ PreviewOutcome BuildPreview(PageText page) {
     return Failure(std::u16string(kOtherEncodingMessage));
   // A browser believes the page's declaration over its bytes.
   const std::optional<std::string_view> label = DeclaredCharset(page);
-  const bool declared = label.has_value();  // `page` moves on below
-  if (declared && !IsWindows1256(*label)) {
+  if (label && !IsWindows1256(*label)) {
     std::u16string shown =
         DecodeWindows1256(label->substr(0, kMaxReportedTagLength));
     if (label->size() > kMaxReportedTagLength) shown += u'\u2026';
@@ -59,8 +58,12 @@ PreviewOutcome BuildPreview(PageText page) {
     staged = ExpandLoop(std::move(staged.page), *loop);
     if (staged.fault != PageFault::kNone) return StageFailure(staged.fault, loop);
   }
-  // Found before the panel is appended: a doctype the template never closes
-  // must not take its ">" from the panel.
+  // Asked of the filled page, which the browser reads: filling may hide the
+  // template's declaration (a tag deleted from a quoted value). Found before
+  // the panel is appended, so that a doctype the template never closes does
+  // not take its ">" from the panel.
+  const std::optional<std::string_view> shown = DeclaredCharset(staged.page);
+  const bool declared = shown && IsWindows1256(*shown);
   const size_t charset_place = declared ? 0 : CharsetPlace(staged.page);
   staged = AppendTestPanel(std::move(staged.page));
   if (staged.fault != PageFault::kNone) return StageFailure(staged.fault, nullptr);

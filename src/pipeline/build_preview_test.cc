@@ -146,6 +146,11 @@ TEST(BuildPreviewTest, APreviewDeclaresWindows1256WhereItsTemplateDoesNot) {
     EXPECT_EQ(BuildPreview(before + after).preview,
               before + std::string(kAddedCharset) + after + Panel())
         << before << after;
+  // The browser reads the filled page, where a deleted tag may have hidden
+  // the template's declaration in a quoted value.
+  EXPECT_EQ(BuildPreview(R"(<p a=<#ThemeDir#>"><meta charset=cp1256>)").preview,
+            std::string(kAddedCharset) + R"(<p a="><meta charset=cp1256>)" +
+                Panel());
 }
 
 TEST(BuildPreviewTest, LargeTemplateTheCharsetTagWouldTakePastTheLimit) {
