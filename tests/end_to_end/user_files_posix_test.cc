@@ -209,10 +209,15 @@ TEST_F(MountedFolderTest, RunsInOtherProcessNamespacesShareAFolder) {
   });
   // Held still while its file has its name, until the other run is done.
   const pid_t writer = ProcessWriting(folder_);
-  EXPECT_NE(writer, 0) << "the contained run's file was not seen";
-  if (writer != 0) kill(writer, SIGSTOP);
+  if (writer == 0) {
+    // Nothing to judge: a loaded machine let it finish between two looks.
+    container.join();
+    ASSERT_EQ(contained.out, kCreated);
+    GTEST_SKIP() << "the contained run was done before it could be held";
+  }
+  kill(writer, SIGSTOP);
   const RunResult outside = Run();
-  if (writer != 0) kill(writer, SIGCONT);
+  kill(writer, SIGCONT);
   container.join();
   EXPECT_EQ(outside.out, kCreated);
   EXPECT_EQ(contained.out, kCreated);
