@@ -9,17 +9,27 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 
 #include "app/clock_time.h"
 #include "app/ending_signals-posix.h"
 #include "app/file_handles.h"
 #include "app/file_settings-posix.h"
-#include "app/retry_eintr-posix.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Calls `call` again for as long as a signal interrupts it (EINTR).
+template <typename Call>
+auto RetryOnInterrupt(Call call) {
+  decltype(call()) result;
+  do {
+    result = call();
+  } while (result == -1 && errno == EINTR);
+  return result;
+}
 
 // The held file `fd` opened anew with `flags`, without blocking: a lease
 // makes it fail (EWOULDBLOCK) instead of waiting for its holder.
@@ -54,10 +64,6 @@ std::chrono::system_clock::time_point TimeOf(const timespec& time) {
 void HoldAsOurs(int fd) { (void)::flock(fd, LOCK_EX | LOCK_NB); }
 
 }  // namespace
-
-std::string ProcPath(intptr_t fd) {
-  return "/proc/self/fd/" + std::to_string(fd);
-}
 
 int LastError() { return errno; }
 bool IsNoSuchFile(int error) { return error == ENOENT || error == ENOTDIR; }
@@ -156,12 +162,10 @@ NewFile::~NewFile() {
 
 // With no earlier file, made as any new file is: 0666 less the umask.
 bool NewFile::CreateUnnamed(const fs::path& target) {
-#ifdef O_TMPFILE
   handle_ = RetryOnInterrupt([&] {
     return ::open(target.parent_path().c_str(),
                   O_TMPFILE | O_WRONLY | O_CLOEXEC, replaces_ ? 0600 : 0666);
   });
-#endif
   if (handle_ != -1) HoldAsOurs(static_cast<int>(handle_));
   return handle_ != -1;
 }
