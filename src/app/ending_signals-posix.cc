@@ -8,8 +8,7 @@ namespace {
 
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// The temporary file being written; null while there is none. A lock-free
-// atomic is what a signal handler may read.
+// A lock-free atomic is what a signal handler may read.
 std::atomic<const char*> g_temporary{nullptr};
 static_assert(std::atomic<const char*>::is_always_lock_free);
 

@@ -5,13 +5,11 @@
 
 #include <signal.h>
 
-// Names the temporary file to remove (one this run created), or none.
-void SetTemporaryFile(const char* name);
-
-// From now on, the ending signals remove the temporary file first; signals
-// that were being ignored stay ignored. With none named, they end the
-// program as they would have.
+// From now on the ending signals remove the file SetTemporaryFile names (one
+// this run created; none after nullptr), then end the program as they would
+// have. Signals that were being ignored stay ignored.
 void CatchEndingSignals();
+void SetTemporaryFile(const char* name);
 
 // While it lives, the ending signals wait: a step such as creating a file
 // and naming it in SetTemporaryFile happens as one for the handler.

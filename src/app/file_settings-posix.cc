@@ -13,8 +13,8 @@
 
 namespace {
 
-// The names `list(buffer, size)` gives (listxattr or flistxattr), each
-// ended by a NUL; nullopt where the file system tells none.
+// The NUL-ended names `list(buffer, size)` (listxattr, flistxattr) gives;
+// nullopt where the file system tells none.
 template <typename List>
 std::optional<std::set<std::string>> AttributeNames(List list) {
   const ssize_t size = list(nullptr, 0);
@@ -31,7 +31,6 @@ std::optional<std::set<std::string>> AttributeNames(List list) {
   return result;
 }
 
-// The value of the attribute `name` of the file at `path`, if it has one.
 std::optional<std::string> AttributeValue(const char* path, const char* name) {
   const ssize_t length = ::getxattr(path, name, nullptr, 0);
   if (length < 0) return std::nullopt;
@@ -44,9 +43,9 @@ std::optional<std::string> AttributeValue(const char* path, const char* name) {
 
 constexpr char kAcl[] = "system.posix_acl_access";
 
-// The group bits of a mode that the ACL `acl` (as the kernel keeps it: a
-// 4-byte version, then 8-byte entries of tag, permissions and id) gives the
-// file's owning group (its tag 0x04); none when it names none.
+// The group bits the ACL `acl` (as the kernel keeps it: a 4-byte version,
+// then 8-byte entries of tag, permissions and id) gives the owning group (tag
+// 0x04); none when it names none.
 mode_t OwningGroupBits(std::string_view acl) {
   for (size_t at = 4; at + 8 <= acl.size(); at += 8)
     if (acl[at] == 0x04 && acl[at + 1] == 0)
@@ -54,12 +53,12 @@ mode_t OwningGroupBits(std::string_view acl) {
   return 0;
 }
 
-// Makes the extended attributes of `fd` exactly those of `target`, and
-// gives the group bits the new file's mode may keep: all where they were
-// copied; those the earlier ACL gave the owning group where it could not be
-// read or set (the mode shows its mask, often wider), none where that cannot
-// be told; nullopt where one that may grant access (an ACL: the "system."
-// ones) stays on `fd` although `target` lacks it.
+// Makes the extended attributes of `fd` exactly those of `target`, and gives
+// the group bits the mode may keep: all where they were copied; where the ACL
+// could not be read or set, those it gave the owning group (the mode shows
+// its mask, often wider), none where that cannot be told. nullopt where one
+// that may grant access (the "system." ones, an ACL) stays on `fd` although
+// `target` lacks it: the mode then stays the owner's alone.
 std::optional<mode_t> CopyAttributes(int fd, const char* target) {
   const auto wanted = AttributeNames([&](char* names, size_t size) {
     return ::listxattr(target, names, size);
@@ -91,8 +90,8 @@ void TakeOverSettings(int fd, int target) {
   if (::fchown(fd, earlier.st_uid, earlier.st_gid) != 0)
     (void)::fchown(fd, static_cast<uid_t>(-1), earlier.st_gid);
   mode_t mode = earlier.st_mode & 07777;
-  // Where the group cannot be kept, the one the file has (this user's, a
-  // group many may share) gets no more than others had.
+  // Where the group cannot be kept, the one the file has (this user's, which
+  // many may share) gets no more than others had.
   struct stat made;
   if (::fstat(fd, &made) != 0 || made.st_gid != earlier.st_gid)
     mode = (mode & ~070) | (mode & ((mode & 07) << 3));
