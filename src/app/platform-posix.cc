@@ -1,5 +1,4 @@
-// Linux and other POSIX systems: the program's folder, and the system's
-// words for an error.
+// Linux: the program's folder, and the system's words for an error.
 
 #include <sys/stat.h>
 
@@ -23,21 +22,17 @@ bool FileExists(const std::filesystem::path& path) {
 
 std::u16string SystemErrorText(int error) {
   // In the locale's own encoding, which main() made the user's.
-  const std::string text = ::strerror(error);
+  std::string_view text = ::strerror(error);
   std::u16string out;
   std::mbstate_t state{};
   wchar_t c;
-  for (size_t at = 0; at < text.size();) {
-    const size_t n =
-        std::mbrtowc(&c, text.data() + at, text.size() - at, &state);
-    if (n == 0 || n > text.size() - at) break;  // the end, or not text
-    at += n;
-    if (c > 0xFFFF) {
-      out += static_cast<char16_t>(0xD7C0 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
+  while (!text.empty()) {
+    const size_t n = std::mbrtowc(&c, text.data(), text.size(), &state);
+    if (n == 0 || n > text.size()) break;  // the end, or not text
+    text.remove_prefix(n);
+    // Past U+FFFF, as a surrogate pair.
+    if (c > 0xFFFF) out += static_cast<char16_t>(0xD7C0 + (c >> 10));
+    out += static_cast<char16_t>(c > 0xFFFF ? 0xDC00 + (c & 0x3FF) : c);
   }
   return out;
 }
