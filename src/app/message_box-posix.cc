@@ -1,5 +1,5 @@
-// Linux and other POSIX systems: the message box. zenity shows it where a
-// graphical session is running; otherwise the text goes to the terminal.
+// Linux: the message box. zenity shows it where a graphical session runs;
+// otherwise, or where zenity cannot, the text goes to the terminal.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -19,26 +19,16 @@ extern char** environ;
 
 namespace {
 
-bool HasGraphicalSession() {
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x11 && *x11) || (wayland && *wayland);
-}
-
-// Runs zenity with the text as a single argument, without a shell and with
-// markup off, so nothing a template put into the text is interpreted; each
-// of its lines marked to be laid out left to right (DialogText). Its
-// own warnings (GTK's, mostly) are not ours to show: its standard error goes
-// nowhere. Returns false when no dialog could be shown.
+// Runs zenity with the text as one argument, without a shell and with markup
+// off, so that nothing a template put into the text is interpreted; its own
+// warnings (GTK's, mostly) are not ours to show. False where it showed none.
 bool ShowWithZenity(std::u16string_view text, std::u16string_view title,
                     MessageIcon icon) {
-  std::string kind = icon == MessageIcon::kError ? "--error" : "--info";
-  std::string title_arg = "--title=" + Utf8(title);
-  std::string no_markup = "--no-markup";
-  std::string text_arg = "--text=" + DialogText(text);
-  std::string program = "zenity";
-  char* argv[] = {program.data(), kind.data(), title_arg.data(),
-                  no_markup.data(), text_arg.data(), nullptr};
+  std::string arguments[] = {
+      "zenity", icon == MessageIcon::kError ? "--error" : "--info",
+      "--title=" + Utf8(title), "--no-markup", "--text=" + DialogText(text)};
+  char* argv[] = {arguments[0].data(), arguments[1].data(), arguments[2].data(),
+                  arguments[3].data(), arguments[4].data(), nullptr};
 
   posix_spawn_file_actions_t actions;
   if (posix_spawn_file_actions_init(&actions) != 0) return false;
@@ -53,12 +43,20 @@ bool ShowWithZenity(std::u16string_view text, std::u16string_view title,
   int status = 0;
   while (waitpid(pid, &status, 0) == -1)
     if (errno != EINTR) return false;
-  // 0 means the user pressed OK. zenity also ends with 1 when it cannot open
-  // the display, so anything but 0 lets the terminal carry the text too.
+  // OK gives 0. zenity ends with 1 too when it cannot open the display, so
+  // anything else lets the terminal carry the text as well.
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void ShowOnTerminal(std::u16string_view text, MessageIcon icon) {
+}  // namespace
+
+void ShowMessage(std::u16string_view text, std::u16string_view title,
+                 MessageIcon icon) {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (((x11 && *x11) || (wayland && *wayland)) &&
+      ShowWithZenity(text, title, icon))
+    return;
   // Nobody reading any more (a closed pipe) must not end the program by
   // SIGPIPE: the outcome stays what it was.
   ::signal(SIGPIPE, SIG_IGN);
@@ -66,12 +64,4 @@ void ShowOnTerminal(std::u16string_view text, MessageIcon icon) {
   const std::string out = TerminalText(text);
   std::fwrite(out.data(), 1, out.size(), stream);
   std::fflush(stream);
-}
-
-}  // namespace
-
-void ShowMessage(std::u16string_view text, std::u16string_view title,
-                 MessageIcon icon) {
-  if (HasGraphicalSession() && ShowWithZenity(text, title, icon)) return;
-  ShowOnTerminal(text, icon);
 }
