@@ -5,10 +5,6 @@
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-// The texts are ordered for a left-to-right box, which GTK and terminals
-// with bidirectional support would lay out right to left wherever a line
-// begins with a Persian letter; this mark at its start keeps it left to
-// right, and is invisible everywhere else.
 constexpr char32_t kLeftToRightMark = 0x200E;
 
 }  // namespace

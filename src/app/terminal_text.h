@@ -1,8 +1,9 @@
-// The message box's text as UTF-8, for the two places that show it on POSIX
-// systems. The text may quote any byte of a template, so each keeps out what
-// that place would take as something other than text. Every line of either
-// begins with U+200E LEFT-TO-RIGHT MARK, so that it is laid out left to
-// right, as the Windows box is and as its runs are ordered for.
+// The message box's text as UTF-8, for the two places that show it on Linux.
+// The text may quote any byte of a template, so each keeps out what that
+// place would take for something other than text. Every line of either begins
+// with U+200E LEFT-TO-RIGHT MARK: the texts are ordered for a left-to-right
+// box, and GTK and terminals with bidirectional support lay out right to left
+// a line that begins with a Persian letter.
 #pragma once
 
 #include <string>
@@ -16,4 +17,3 @@ std::string TerminalText(std::u16string_view text);
 
 // For a dialog program's argument: NUL, which would end it, becomes U+FFFD.
 std::string DialogText(std::u16string_view text);
-
