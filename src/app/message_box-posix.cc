@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <stdio.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -14,8 +15,6 @@
 #include "app/platform.h"
 #include "app/terminal_text.h"
 #include "text/utf8.h"
-
-extern char** environ;
 
 namespace {
 

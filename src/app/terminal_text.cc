@@ -2,23 +2,15 @@
 
 #include "text/utf8.h"
 
-namespace {
-
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kLeftToRightMark = 0x200E;
-
-}  // namespace
 
 std::string TerminalText(std::u16string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size();) {
     if (out.empty() || out.back() == '\n') AppendUtf8(out, kLeftToRightMark);
-    if (text.substr(i, 2) == u"\r\n") {
-      out += '\n';
-      i += 2;
-      continue;
-    }
     const char32_t c = NextCharacter(text, i);
+    if (c == '\r' && i < text.size() && text[i] == '\n') continue;
     const bool control = c < 0x20 || c == 0x7F;
     AppendUtf8(out, control && c != '\t' && c != '\n' ? kReplacement : c);
   }
