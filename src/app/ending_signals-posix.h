@@ -5,9 +5,8 @@
 
 #include <signal.h>
 
-// From now on the ending signals remove the file SetTemporaryFile names (one
-// this run created; none after nullptr), then end the program as they would
-// have. Signals that were being ignored stay ignored.
+// From now on they remove the file SetTemporaryFile names (one this run
+// created; none after nullptr); those being ignored stay ignored.
 void CatchEndingSignals();
 void SetTemporaryFile(const char* name);
 

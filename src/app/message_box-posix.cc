@@ -56,8 +56,7 @@ void ShowMessage(std::u16string_view text, std::u16string_view title,
   if (((x11 && *x11) || (wayland && *wayland)) &&
       ShowWithZenity(text, title, icon))
     return;
-  // Nobody reading any more (a closed pipe) must not end the program by
-  // SIGPIPE: the outcome stays what it was.
+  // A closed pipe must not end the program by SIGPIPE: the outcome stays.
   ::signal(SIGPIPE, SIG_IGN);
   FILE* stream = icon == MessageIcon::kError ? stderr : stdout;
   const std::string out = TerminalText(text);
