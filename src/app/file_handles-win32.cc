@@ -39,7 +39,7 @@ HANDLE OpenShared(const fs::path& path, DWORD access,
 }
 
 // True when `path` opens with `access`; GetLastError() tells why not.
-bool Opens(const fs::path& path, DWORD access, DWORD flags) {
+bool CanOpen(const fs::path& path, DWORD access, DWORD flags) {
   const HANDLE probe = OpenShared(path, access, flags);
   if (probe == INVALID_HANDLE_VALUE) return false;
   CloseHandle(probe);
@@ -117,7 +117,7 @@ std::optional<FileStamp> UserFile::Stamp() const {
 // The read-only attribute, or an ACL that does not let this user write.
 bool UserFile::ReadOnly() const {
   return (Info(handle_).dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 ||
-         (!Opens(path_, FILE_WRITE_DATA, FILE_ATTRIBUTE_NORMAL) &&
+         (!CanOpen(path_, FILE_WRITE_DATA, FILE_ATTRIBUTE_NORMAL) &&
           GetLastError() == ERROR_ACCESS_DENIED);
 }
 
@@ -185,7 +185,7 @@ bool NewFile::PutInPlace(const fs::path& target) {
   if (!replaces_) {
     placed_ = MoveFileExW(from.c_str(), to.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  } else if (Opens(target, DELETE, FILE_FLAG_BACKUP_SEMANTICS)) {
+  } else if (CanOpen(target, DELETE, FILE_FLAG_BACKUP_SEMANTICS)) {
     // ReplaceFileW opens the new file with no sharing: it is let go of for
     // that moment, and held again should the switch have to wait.
     CloseHandle(AsHandle(handle_));
