@@ -1,5 +1,4 @@
-// Reading a whole file, or a piece of one, with a bound on what is read;
-// the platforms differ only in how they read a piece.
+// Reading a whole file with a bound on what is read.
 #pragma once
 
 #include <algorithm>
@@ -11,11 +10,10 @@
 #include "app/platform.h"
 
 // Reads a file the system says has `size` bytes through `read_some(where,
-// room)`, which gives how many bytes it read, 0 at the end, or less than 0
-// on failure. Room is made for one byte more than `size`, so that a file
-// still growing (or one that, like those in /proc, tells no size) is seen to
-// go on; more than `max_bytes` bytes make it kTooLarge, and no more than
-// `max_bytes` + 1 are ever read.
+// room)`: the bytes read, 0 at the end, less than 0 on failure. Room is made
+// for one byte more than `size`, to see a file still growing (or one that,
+// like those in /proc, tells no size) go on; more than `max_bytes` bytes make
+// it kTooLarge, and no more than `max_bytes` + 1 are ever read.
 template <typename ReadSome>
 ReadResult ReadBounded(uint64_t size, size_t max_bytes, ReadSome read_some) {
   if (size > max_bytes) return {ReadStatus::kTooLarge, {}};
@@ -38,18 +36,4 @@ ReadResult ReadBounded(uint64_t size, size_t max_bytes, ReadSome read_some) {
   }
   bytes.resize(got);
   return result;
-}
-
-// Fills `piece` through `read_some` (as for ReadBounded) unless the file
-// ends first; how much it holds, or -1 when a read failed.
-template <typename ReadSome>
-int64_t ReadPiece(ReadSome& read_some, std::string& piece) {
-  size_t got = 0;
-  while (got < piece.size()) {
-    const auto n = read_some(piece.data() + got, piece.size() - got);
-    if (n < 0) return -1;
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
-  return static_cast<int64_t>(got);
 }

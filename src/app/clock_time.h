@@ -1,10 +1,10 @@
-// File times as the system clock's, however far from now.
 #pragma once
 
 #include <chrono>
 
 // A file time, `whole` and `part` after 1970, as the system clock's; one it
-// cannot hold (past 2262) as its latest: "modified a moment ago".
+// cannot hold (before 1677 or after 2262) as its latest, "modified a moment
+// ago".
 template <typename Whole>
 std::chrono::system_clock::time_point ClockTime(
     Whole whole, std::chrono::nanoseconds part = {}) {

@@ -17,22 +17,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr DWORD kShareAll =
-    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
 HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 intptr_t FromHandle(HANDLE handle) {
   return reinterpret_cast<intptr_t>(handle);
 }
 
-uint64_t Join(DWORD high, DWORD low) {
-  return (static_cast<uint64_t>(high) << 32) | low;
-}
+uint64_t Join(DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; }
 
 BY_HANDLE_FILE_INFORMATION Info(intptr_t handle) {
   BY_HANDLE_FILE_INFORMATION info = {};
   (void)GetFileInformationByHandle(AsHandle(handle), &info);
   return info;
+}
+
+// Opens the existing `path`, letting others do anything with it meanwhile.
+HANDLE OpenShared(const fs::path& path, DWORD access,
+                  DWORD flags = FILE_ATTRIBUTE_NORMAL) {
+  return CreateFileW(LongPath(path).c_str(), access,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, flags, nullptr);
+}
+
+// True when `path` opens with `access`; GetLastError() tells why not.
+bool CanOpen(const fs::path& path, DWORD access, DWORD flags) {
+  const HANDLE probe = OpenShared(path, access, flags);
+  if (probe == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(probe);
+  return true;
 }
 
 // Opens the temporary file `name` as a run holds it while it is ours:
@@ -41,17 +52,6 @@ BY_HANDLE_FILE_INFORMATION Info(intptr_t handle) {
 HANDLE Hold(const fs::path& name, DWORD access, DWORD creation) {
   return CreateFileW(LongPath(name).c_str(), access, FILE_SHARE_DELETE, nullptr,
                      creation, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// True when `target` can be taken away now: no other program holds it
-// without letting it be deleted.
-bool CanBeReplaced(const std::wstring& target) {
-  const HANDLE probe =
-      CreateFileW(target.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (probe == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(probe);
-  return true;
 }
 
 }  // namespace
@@ -75,9 +75,7 @@ uint32_t ProcessId() { return GetCurrentProcessId(); }
 std::optional<fs::path> WhereToWrite(const fs::path& path) { return path; }
 
 std::optional<UserFile> UserFile::Open(const fs::path& path, bool) {
-  const HANDLE handle =
-      CreateFileW(LongPath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE handle = OpenShared(path, 0, FILE_FLAG_BACKUP_SEMANTICS);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   UserFile file(FromHandle(handle), path);
   // Checked through the handle: the name may have been given to something
@@ -113,30 +111,20 @@ std::optional<FileStamp> UserFile::Stamp() const {
                                  info.ftLastWriteTime.dwLowDateTime);
   return FileStamp{Join(info.nFileSizeHigh, info.nFileSizeLow),
                    ClockTime(Ticks(static_cast<int64_t>(
-                       modified - 116'444'736'000'000'000))),
-                   0};
+                       modified - 116'444'736'000'000'000)))};
 }
 
 // The read-only attribute, or an ACL that does not let this user write.
 bool UserFile::ReadOnly() const {
-  if ((Info(handle_).dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0)
-    return true;
-  const HANDLE probe =
-      CreateFileW(LongPath(path_).c_str(), FILE_WRITE_DATA, kShareAll, nullptr,
-                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (probe == INVALID_HANDLE_VALUE)
-    return GetLastError() == ERROR_ACCESS_DENIED;
-  CloseHandle(probe);
-  return false;
+  return (Info(handle_).dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 ||
+         (!CanOpen(path_, FILE_WRITE_DATA, FILE_ATTRIBUTE_NORMAL) &&
+          GetLastError() == ERROR_ACCESS_DENIED);
 }
 
 bool UserFile::Rewind() {
   // An editor may hold the template open for writing, or to rename it as it
   // saves; what it does meanwhile, ReadUnchanged sees.
-  if (reading_ == -1)
-    reading_ = FromHandle(CreateFileW(LongPath(path_).c_str(), GENERIC_READ,
-                                      kShareAll, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (reading_ == -1) reading_ = FromHandle(OpenShared(path_, GENERIC_READ));
   return reading_ != -1 && SetFilePointerEx(AsHandle(reading_), LARGE_INTEGER{},
                                             nullptr, FILE_BEGIN);
 }
@@ -167,10 +155,9 @@ NewFile::Naming NewFile::TryName(const fs::path& name) {
   return Naming::kNamed;
 }
 
-// A run holds its temporary file open until the file is in place, so one
-// that can be opened with no sharing at all is no run's any more, in
-// whatever session or on whatever machine sharing the folder that run was:
-// it is removed as it is closed.
+// A run holds its temporary file open until it is in place: one that opens
+// with no sharing at all is no run's, in whatever session or on whatever
+// machine sharing the folder, and is removed as it is closed.
 bool NewFile::RemoveIfAbandoned(const fs::path& file) const {
   const HANDLE handle = CreateFileW(
       LongPath(file).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
@@ -190,14 +177,15 @@ bool NewFile::Flush() { return FlushFileBuffers(AsHandle(handle_)); }
 // ReplaceFileW keeps the earlier file's attributes, ACL and streams itself.
 void NewFile::TakeOverSettings(const UserFile&) {}
 
-// While the earlier file is held, only that is tried again, not the
-// replace: under Wine every failed ReplaceFileW leaves a file behind.
+// The replace is tried only once no other program holds the earlier file
+// without letting it be deleted: under Wine every failed ReplaceFileW leaves
+// a file behind.
 bool NewFile::PutInPlace(const fs::path& target) {
   const std::wstring to = LongPath(target), from = LongPath(name_);
   if (!replaces_) {
     placed_ = MoveFileExW(from.c_str(), to.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  } else if (CanBeReplaced(to)) {
+  } else if (CanOpen(target, DELETE, FILE_FLAG_BACKUP_SEMANTICS)) {
     // ReplaceFileW opens the new file with no sharing: it is let go of for
     // that moment, and held again should the switch have to wait.
     CloseHandle(AsHandle(handle_));

@@ -1,7 +1,5 @@
-// The two file handles on which the reading and replacing policy
-// (read_file.cc, replace_file.cc) is written once: each platform implements
-// them in file_handles-posix.cc or file_handles-win32.cc, with only what it
-// does differently.
+// The two file handles read_file.cc and replace_file.cc are written on,
+// implemented by file_handles-posix.cc and file_handles-win32.cc.
 #pragma once
 
 #include <cstdint>
@@ -21,10 +19,9 @@ std::optional<std::filesystem::path> ProgramFile();
 std::optional<std::filesystem::path> WhereToWrite(
     const std::filesystem::path& path);
 
-// A regular file of the user's folder, held once and checked through the
-// handle; everything the run wants of it is asked of the handle, so that a
-// name given to something else meanwhile (a pipe, a device, another file)
-// is never read or written through. Nothing here waits for anyone.
+// A regular file of the user's folder, held once, checked through the handle
+// and asked everything through it, so that its name given meanwhile to a
+// pipe, a device or another file is never used. Nothing here waits.
 class UserFile {
  public:
   // nullopt where it cannot be held (LastError() tells why) or is not a
@@ -40,8 +37,8 @@ class UserFile {
 
   bool IsSameFile(const UserFile& other) const;
   std::optional<FileStamp> Stamp() const;
-  // True when this user may not write it (the owner's or the user's way of
-  // keeping it, which even root respects here).
+  // True when this user, or its owner, may not write it (even root respects
+  // the owner's here).
   bool ReadOnly() const;
   // Reads from the start from now on; false when it cannot be read (another
   // user's lease on it too).
@@ -57,9 +54,9 @@ class UserFile {
   std::filesystem::path path_;
 };
 
-// The new preview, beside the file it replaces (`replaces`: there is one):
-// its owner's alone, and held as a run's own (see RemoveIfAbandoned), until
-// it is in place. The destructor removes one never put in place.
+// The new preview, beside the file it replaces (`replaces`: there is one),
+// its owner's alone and held as a run's own until it is in place; the
+// destructor removes one never put in place.
 class NewFile {
  public:
   enum class Naming { kNamed, kTaken, kFailed };

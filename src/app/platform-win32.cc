@@ -1,23 +1,18 @@
-// Windows: the program's folder, and the system's words for an error.
+// Windows: the program's folder, the system's words for an error and the
+// message box.
 
 #include <string>
-#include <vector>
 
 #include "app/file_handles.h"
 #include "app/long_path-win32.h"
 #include "app/platform.h"
 
 std::optional<std::filesystem::path> ProgramFile() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(),
-                                       static_cast<DWORD>(buffer.size()));
-    if (n == 0) return std::nullopt;
-    if (n < buffer.size())
-      return std::filesystem::path(buffer.data(), buffer.data() + n);
-    if (buffer.size() >= 32768 * 2) return std::nullopt;
-    buffer.resize(buffer.size() * 2);
-  }
+  std::wstring buffer(32768, L'\0');  // no path is longer
+  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(),
+                                     static_cast<DWORD>(buffer.size()));
+  if (n == 0 || n >= buffer.size()) return std::nullopt;
+  return std::filesystem::path(buffer.data(), buffer.data() + n);
 }
 
 std::optional<std::filesystem::path> ProgramDirectory() {
@@ -32,8 +27,8 @@ bool FileExists(const std::filesystem::path& path) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// In the user's Windows language.
 std::u16string SystemErrorText(int error) {
-  // In the user's Windows language.
   wchar_t* text = nullptr;
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER |
                                      FORMAT_MESSAGE_FROM_SYSTEM |
@@ -47,8 +42,16 @@ std::u16string SystemErrorText(int error) {
   }
   std::u16string out(text, text + n);
   LocalFree(text);
-  // Without the line break the system ends it with.
-  while (!out.empty() && (out.back() == u'\n' || out.back() == u'\r'))
-    out.pop_back();
+  out.erase(out.find_last_not_of(u"\r\n") + 1);  // the line break it ends with
   return out;
+}
+
+void ShowMessage(std::u16string_view text, std::u16string_view title,
+                 MessageIcon icon) {
+  // Left to right, OK only: the texts carry their own direction marks.
+  const UINT style =
+      MB_OK | (icon == MessageIcon::kError ? MB_ICONERROR : MB_ICONINFORMATION);
+  const std::wstring wide_text(text.begin(), text.end());
+  const std::wstring wide_title(title.begin(), title.end());
+  MessageBoxW(nullptr, wide_text.c_str(), wide_title.c_str(), style);
 }

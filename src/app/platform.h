@@ -1,6 +1,5 @@
-// What the run needs from the operating system. Each platform implements
-// these in its own files (*-posix.cc, *-win32.cc); the build picks one set,
-// and the run's tests a fake one (tests/support/fake_platform.cc).
+// What the run needs from the system: each platform's *-posix.cc or
+// *-win32.cc files, or the run's tests' tests/support/fake_platform.cc.
 #pragma once
 
 #include <cstddef>
@@ -30,10 +29,9 @@ struct ReadResult {
   int error = 0;      // the system's code for why, where a call failed
 };
 
-// Reads the whole file, again while it changes under the reader. It is
-// opened without blocking and checked through the opened handle, since it
-// may have been replaced by something else after FileExists; no more than
-// `max_bytes` + 1 bytes are ever read, even from a file that keeps growing.
+// Reads the whole file, again while it changes. It is opened without
+// blocking and checked through the handle, as the name may lead elsewhere
+// since FileExists; never more than `max_bytes` + 1 bytes are read.
 ReadResult ReadWholeFile(const std::filesystem::path& path, size_t max_bytes);
 
 enum class WriteStatus {
@@ -47,15 +45,12 @@ struct WriteResult {
   int error = 0;  // the system's code for why, where a call failed
 };
 
-// Writes `bytes` to a new file beside `path` (beside the file a link named
-// `path` ends at) and, once it is complete and on disk, puts it in the
-// earlier file's place in one step, with that file's permissions and
-// attributes; an earlier file is either replaced whole or left as it was.
-// `source`, the file the bytes were made from, and the program itself are
-// never replaced (kFailed), whatever path leads from `path` to them: a file
-// of the same size and bytes is taken for them.
-// Whatever goes wrong, no temporary file is left behind, and one left by a
-// run killed outright is removed.
+// Writes `bytes` to a new file beside `path` (beside the file its links end
+// at) and, once it is on disk, puts it in the earlier file's place in one
+// step, with that file's permissions and attributes: that file is replaced
+// whole or left as it was. `source` and the program are never replaced
+// (kFailed), whatever path leads to them, nor a file of their size and
+// bytes. No temporary file is left behind; one a killed run left is removed.
 WriteResult ReplaceFileContents(const std::filesystem::path& path,
                                 std::string_view bytes,
                                 const std::filesystem::path& source);

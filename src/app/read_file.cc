@@ -1,4 +1,4 @@
-// Reading the template, the same on every platform over its UserFile.
+// ReadWholeFile, the same on every platform over its UserFile.
 
 #include "app/bounded_read.h"
 #include "app/file_handles.h"
@@ -12,17 +12,14 @@ ReadResult ReadWholeFile(const std::filesystem::path& path, size_t max_bytes) {
     if (error == 0 || IsNoSuchFile(error)) return {ReadStatus::kNotFound, {}};
     return {ReadStatus::kFailed, {}, error};
   }
-  const auto read_some = [&](char* where, size_t room) {
-    return file->ReadSome(where, room);
+  const auto read_whole = [&](uint64_t size) {
+    if (!file->Rewind())
+      return ReadResult{ReadStatus::kFailed, {}, LastError()};
+    ReadResult read = ReadBounded(
+        size, max_bytes,
+        [&](char* where, size_t room) { return file->ReadSome(where, room); });
+    if (read.status == ReadStatus::kFailed) read.error = LastError();
+    return read;
   };
-  return ReadUnchanged([&] { return file->Stamp(); },
-                       [&](uint64_t size) -> ReadResult {
-                         if (!file->Rewind())
-                           return {ReadStatus::kFailed, {}, LastError()};
-                         ReadResult read =
-                             ReadBounded(size, max_bytes, read_some);
-                         if (read.status == ReadStatus::kFailed)
-                           read.error = LastError();
-                         return read;
-                       });
+  return ReadUnchanged([&] { return file->Stamp(); }, read_whole);
 }

@@ -1,5 +1,4 @@
-// Reading a whole file again while it changes under the reader, told by
-// its size and times; the platforms differ only in how they tell them.
+// Reading a whole file again while it changes, told by its size and times.
 #pragma once
 
 #include <chrono>
@@ -20,22 +19,19 @@ struct FileStamp {
 // How long a file must have stayed as it is to be taken as saved.
 inline constexpr std::chrono::milliseconds kSettleTime{100};
 
-// A file modified within this of now (or stamped later than now, by a
-// network folder's clock) may have been written again while it was read
-// with its times unchanged: they are kept to the clock's tick, and to two
-// seconds on FAT.
+// Times are kept to the clock's tick (two seconds on FAT): a file modified
+// within this of now, or stamped later (by a network folder's clock), may
+// have been written again while it was read with its times unchanged.
 inline constexpr std::chrono::seconds kCoarseTimes{2};
 
-// An editor that saves a template in place empties it and writes it anew,
-// and a sync client or a second editor may rewrite it at the same size, so
-// a read at that moment gets part of one version and part of another.
-// Reads the whole file with `read_whole(size)` (from its start, each time)
-// until the stamp taken before a read is the same after it. Where the
-// times cannot tell a write from none (a file modified a moment ago), the
-// file is read again a moment later, once an editor stalled half-way
-// through a save would have gone on, and taken only when both reads and
-// the stamp agree. Waits a little longer between tries; kFailed when it
-// keeps changing or `stamp()` gives nothing.
+// An editor saving in place empties the file and writes it anew, and a sync
+// client or a second editor may rewrite it at the same size: a read then
+// gets parts of two versions. Reads the whole file with `read_whole(size)`
+// (from its start) until the stamp before a read is the same after it. A
+// file modified a moment ago, whose times cannot tell a write from none, is
+// read again once an editor stalled mid-save would have gone on, and taken
+// only when both reads and the stamp agree. kFailed when it keeps changing
+// or `stamp()` gives nothing.
 template <typename Stamp, typename ReadWhole>
 ReadResult ReadUnchanged(Stamp stamp, ReadWhole read_whole) {
   constexpr int kTries = 4;

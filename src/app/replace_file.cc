@@ -1,6 +1,5 @@
-// Putting a new preview in the place of index.htm, whole or not at all, with
-// what the user set on the earlier one (docs/DEVELOPING.md, "Writing"); the
-// same on every platform over its UserFile and NewFile.
+// ReplaceFileContents, the same on every platform over its UserFile and
+// NewFile (docs/DEVELOPING.md, "Writing").
 
 #include <algorithm>
 #include <chrono>
@@ -8,7 +7,6 @@
 #include <string_view>
 #include <thread>
 
-#include "app/bounded_read.h"
 #include "app/file_handles.h"
 #include "app/platform.h"
 #include "app/temporary_name.h"
@@ -24,25 +22,31 @@ constexpr int kAttempts = 100;
 // reading the fresh file) is waited for, as well-known tools do.
 constexpr std::chrono::milliseconds kHeldWait{2000};
 
-auto Reader(UserFile& file) {
-  return
-      [&file](char* where, size_t room) { return file.ReadSome(where, room); };
+// Reads the next 64 KiB of `file` into `piece`, less only where the file
+// ends; false when a read failed.
+bool ReadPiece(UserFile& file, std::string& piece) {
+  piece.resize(size_t{1} << 16);
+  size_t got = 0;
+  while (got < piece.size()) {
+    const int64_t n = file.ReadSome(piece.data() + got, piece.size() - got);
+    if (n < 0) return false;
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  piece.resize(got);
+  return true;
 }
 
-// False when the files `a` and `b` are seen to hold different bytes, read a
-// piece at a time so that neither is held whole; true when they cannot be
-// read to tell.
+// False when `a` and `b` are seen to hold different bytes, read a piece at a
+// time so that neither is held whole; true when they cannot be read to tell.
 bool MayHoldTheSameBytes(UserFile& a, UserFile& b) {
   if (!a.Rewind() || !b.Rewind()) return true;
-  auto read_a = Reader(a), read_b = Reader(b);
-  std::string p(size_t{1} << 16, '\0'), q(p);
+  std::string p, q;
   for (;;) {
-    const int64_t m = ReadPiece(read_a, p), n = ReadPiece(read_b, q);
-    if (m < 0 || n < 0) return true;
-    if (std::string_view(p.data(), static_cast<size_t>(m)) !=
-        std::string_view(q.data(), static_cast<size_t>(n)))
-      return false;
-    if (m == 0) return true;
+    const bool read_a = ReadPiece(a, p), read_b = ReadPiece(b, q);
+    if (!read_a || !read_b) return true;
+    if (p != q) return false;
+    if (p.empty()) return true;
   }
 }
 
@@ -77,8 +81,8 @@ bool WriteAll(NewFile& file, std::string_view bytes) {
   return true;
 }
 
-// Puts `file` in place, trying again with a growing pause while another
-// program holds the earlier file, for a moment.
+// Tries again, with a growing pause, while another program holds the
+// earlier file for a moment.
 bool PutInPlace(NewFile& file, const fs::path& target) {
   const auto until = std::chrono::steady_clock::now() + kHeldWait;
   auto pause = std::chrono::milliseconds(10);
@@ -101,9 +105,8 @@ WriteResult ReplaceFileContents(const fs::path& path, std::string_view bytes,
   const std::optional<fs::path> target = WhereToWrite(path);
   if (!target) return {WriteStatus::kFailed};
   std::optional<UserFile> earlier = UserFile::Open(*target, false);
-  // Nor is a folder of that name (or one a link points to), a pipe or a
-  // device the user's preview to replace, nor the template or the program
-  // itself, when index.htm is, or leads to, one of them.
+  // Not a folder, a pipe or a device (LastError() 0), nor the template or
+  // the program itself.
   if (!earlier && !IsNoSuchFile(LastError())) return Failed();
   if (earlier) {
     const std::optional<fs::path> program = ProgramFile();
@@ -120,9 +123,8 @@ WriteResult ReplaceFileContents(const fs::path& path, std::string_view bytes,
   RemoveStaleTemporaries(*target, [&](const fs::path& left) {
     return file.RemoveIfAbandoned(left);
   });
-  // The data is on disk before the file is opened to others or has the
-  // name: a crash after the switch must not leave index.htm empty or cut
-  // short.
+  // On disk before it is opened to others or named: a crash after the
+  // switch must not leave index.htm empty or cut short.
   if (!WriteAll(file, bytes) || !file.Flush()) return Failed();
   if (earlier) file.TakeOverSettings(*earlier);
   if ((!file.Named() && !NameTemporary(file, *target)) ||

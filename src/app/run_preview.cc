@@ -21,10 +21,8 @@ void ShowError(std::u16string_view text, int error = 0) {
 void Run() {
   const std::u16string file_name = u"Template.htm";
   const std::optional<std::filesystem::path> directory = ProgramDirectory();
-  if (!directory || !FileExists(*directory / file_name)) {
-    ShowError(NotFoundMessage(file_name));
-    return;
-  }
+  if (!directory || !FileExists(*directory / file_name))
+    return ShowError(NotFoundMessage(file_name));
 
   const std::filesystem::path template_path = *directory / file_name;
   ReadResult read = ReadWholeFile(template_path, kMaxPageBytes);
