@@ -442,7 +442,7 @@ TEST_F(UserFilesTest, TemplateSavedWhileReadIsNeverPreviewedInPart) {
   // the whole template or nothing but the cannot-open message. The program
   // takes a file that stays as it is for its settle time (100 ms) as saved,
   // so an editor held half-way longer than that (a loaded machine can hold
-  // the editor's thread so) may be previewed in part: each save's time from
+  // the editor's thread so) may be previewed, or reported on, in part: each save's time from
   // emptying to its last piece is measured, and a run during which one took
   // longer proves nothing.
   const std::string page = RealisticTemplate(4 << 20);
@@ -485,7 +485,8 @@ TEST_F(UserFilesTest, TemplateSavedWhileReadIsNeverPreviewedInPart) {
         EXPECT_TRUE(ReadFile(Index()) == ExpectedPreview(page));
       }
       WriteFile(Index(), kEarlier);
-    } else {
+    } else if (!held) {
+      // A part taken for saved may also end in a report of the tag it cut.
       EXPECT_EQ(result.err, TerminalText(kCannotOpenMessage));
     }
     ExpectEarlierPreviewKept();
