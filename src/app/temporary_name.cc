@@ -17,7 +17,8 @@ template <typename Number>
 bool ParseNumber(std::string_view digits, Number& number) {
   const char* end = digits.data() + digits.size();
   const auto read = std::from_chars(digits.data(), end, number);
-  return read.ec == std::errc() && read.ptr == end &&
+  // from_chars takes a minus sign for a signed number.
+  return read.ec == std::errc() && read.ptr == end && digits[0] != '-' &&
          (digits[0] != '0' || digits.size() == 1);
 }
 

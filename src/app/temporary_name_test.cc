@@ -5,8 +5,8 @@
 TEST(TemporaryNameTest, NamesAreKnownAgain) {
   EXPECT_EQ(TemporaryName("index.htm", 4321, 0), "index.htm.4321-0.tmp");
   EXPECT_TRUE(IsTemporaryName("index.htm.4321-0.tmp", "index.htm"));
-  EXPECT_TRUE(IsTemporaryName(TemporaryName("پيش.htm", 4294967295u, 99),
-                              "پيش.htm"));
+  EXPECT_TRUE(
+      IsTemporaryName(TemporaryName("پيش.htm", 4294967295u, 99), "پيش.htm"));
 }
 
 TEST(TemporaryNameTest, OnlyThisProgramsNamesForThatFileAreItsOwn) {
@@ -19,6 +19,7 @@ TEST(TemporaryNameTest, OnlyThisProgramsNamesForThatFileAreItsOwn) {
         "index.htm.43x1-1.tmp", "index.htm.+4321-1.tmp",
         "index.htm.99999999999-1.tmp", "other.htm.4321-1.tmp",
         "xindex.htm.4321-1.tmp", "index.htm.4321-1-2.tmp",
-        "Index.htm.4321-1.tmp", "index.htm.4321-1.bak"})
+        "index.htm.4321--1.tmp", "Index.htm.4321-1.tmp",
+        "index.htm.4321-1.bak"})
     EXPECT_FALSE(IsTemporaryName(name, "index.htm")) << name;
 }
