@@ -45,8 +45,6 @@ bool PersianUtf8(std::string_view page) {
                               ? 1
                               : SequenceLength(page.substr(i), code_point);
     not_utf8 += length == 0;
-    // U+FFFD: what an editor that read Windows-1256 as UTF-8 saved in
-    // place of each letter.
     arabic += length > 1 && ((code_point >= 0x600 && code_point <= 0x6FF) ||
                              code_point == 0xFFFD);
     i += length == 0 ? 1 : length;
