@@ -44,7 +44,8 @@ size_t FindText(std::string_view text, const Pattern& pattern, size_t from) {
   const size_t last = m - 1;
   const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
   const unsigned char* const end = begin + text.size();
-  for (const unsigned char* window_end = begin + from + last; window_end < end;) {
+  for (const unsigned char* window_end = begin + from + last;
+       window_end < end;) {
     const size_t s = pattern.shift[PairEndingAt(window_end)];
     assert(s <= last);
     if (s == 0) {
