@@ -33,9 +33,8 @@ std::u16string FindUnknownTags(std::string_view page) {
   std::unordered_set<std::string_view> seen[2];
   size_t lines = 0;
   size_t distinct_lines = 0;
-  // The first "#>" at or after the current opening. Openings only move
-  // forward, so this is searched again only once it falls behind them, which
-  // keeps the scan linear however many openings share one close.
+  // The first "#>" at or after the current opening, searched again only once
+  // an opening passes it: linear however many openings share one close.
   size_t close = page.find(kClose);
   for (size_t p = page.find(kOpen); p != npos; p = page.find(kOpen, p + 2)) {
     if (close != npos && close < p) close = page.find(kClose, p);

@@ -6,14 +6,13 @@
 #include <string_view>
 
 // One line per leftover "<#", in page order, duplicates kept: the tag through
-// the first "#>" at or behind its "<" (or to the page's end), then "\r\n".
-// A line is cut at the tag's first line break or at kMaxReportedTagLength,
-// whichever comes first, and then ends in "…": a tag missing its "#>" does
-// not show the lines after it. A report of more than kMaxReportedTags lines
-// would not fit the screen; it shows each distinct line (as cut) once
-// instead, in order of first appearance, at most kMaxReportedTags of them,
-// then a line counting the distinct lines left out, so that a tag misspelt
-// many times hides no other. Empty when no "<#" is left.
+// the first "#>" at or behind its "<" (or to the page's end), cut at its first
+// line break or at kMaxReportedTagLength and then ended by "…" (a tag missing
+// its "#>" must not show the lines after it), and "\r\n". Past
+// kMaxReportedTags lines, which would not fit the screen, each distinct line
+// (as cut) once, in order of first appearance, at most kMaxReportedTags of
+// them, then a line counting those left out: a tag misspelt many times hides
+// no other. Empty when no "<#" is left.
 std::u16string FindUnknownTags(std::string_view page);
 
 inline constexpr size_t kMaxReportedTagLength = 40;

@@ -1,8 +1,7 @@
 // The page as every stage sees it: the template's own Windows-1256 bytes.
-// Each byte of that code page is one character and every text the tool puts
-// into a page is encoded into it first (Cp1256), so working on bytes gives the
-// page working on characters would, at half the memory and with no decoding
-// or encoding of the page itself.
+// Each is one character, and the tool's texts are encoded (Cp1256) before
+// they go in, so bytes are searched and replaced as characters would be, at
+// half the memory and with the page itself never decoded or encoded.
 #pragma once
 
 #include <cstddef>

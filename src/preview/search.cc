@@ -48,9 +48,7 @@ size_t FindText(std::string_view text, const Pattern& pattern, size_t from) {
        window_end < end;) {
     const size_t s = pattern.shift[PairEndingAt(window_end)];
     assert(s <= last);
-    if (s == 0) {
-      window_end += last;  // the pattern can at most begin with this byte
-    } else if (s < last) {
+    if (s < last) {  // 0: the pattern can at most begin with this byte
       window_end += last - s;
     } else if (std::memcmp(window_end - last, wanted.data(), m) == 0) {
       return static_cast<size_t>(window_end - last - begin);

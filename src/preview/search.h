@@ -1,5 +1,8 @@
 // Substring search for the stages, which look for each tag once per row over
-// pages of up to hundreds of megabytes.
+// pages of up to hundreds of megabytes: Horspool's, keyed on the two bytes
+// ending the window rather than one, since in HTML "<", ">", "#" and quotes
+// are everywhere; a pair found nowhere in the pattern moves the window on by
+// the pattern's length less one.
 #pragma once
 
 #include <array>
@@ -7,10 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
-// A pattern with its Horspool search worked out once, keyed on the two bytes
-// ending the window rather than one: in HTML "<", ">", "#" and quotes are
-// everywhere, and a pair found nowhere in the pattern moves the window on by
-// the pattern's length less one.
+// A pattern with its search worked out once, for every search of it.
 struct Pattern {
   std::string_view text;  // must outlive the pattern
   // By a 12-bit digest of the pair ending a window: where the pattern's
