@@ -47,7 +47,6 @@ std::optional<PageText> ExtractLoopText(std::string_view page,
   const size_t s = FindText(page, PreparePattern(start), 0);
   if (s == npos) return PageText();
   const size_t body = s + start.size();
-  // The first end marker behind the start, or failing that any end marker.
   const Pattern end_marker = PreparePattern(end);
   const size_t e = FindText(page, end_marker, body);
   if (e != npos) return PageText(page.substr(body, e - body));

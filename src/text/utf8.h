@@ -13,5 +13,4 @@ void AppendUtf8(std::string& out, char32_t c);
 // unpaired surrogate cannot be written as UTF-8 and becomes U+FFFD.
 char32_t NextCharacter(std::u16string_view text, size_t& i);
 
-// The whole text as UTF-8.
 std::string Utf8(std::u16string_view text);
