@@ -1,5 +1,4 @@
-// Every text the program shows. They are shown exactly as written here: the
-// direction marks inside them are part of the texts, none are added.
+// Every text the program shows; the direction marks inside are part of them.
 #pragma once
 
 #include <string>
