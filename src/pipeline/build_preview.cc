@@ -18,8 +18,7 @@ PreviewOutcome Failure(std::u16string_view message) {
   return {std::u16string(message), MessageIcon::kError, std::nullopt};
 }
 
-// The message for a stage that gave no page; `loop` is the loop being
-// expanded, if any.
+// What a stage that gave no page shows; `loop`: the one it expanded, if any.
 PreviewOutcome StageFailure(PageFault fault,
                             const LoopDescription* loop = nullptr) {
   if (fault == PageFault::kMisorderedLoop && loop)

@@ -29,9 +29,8 @@ PageText LoopEndMarker(std::u16string_view name);
 std::optional<PageText> ExtractLoopText(std::string_view page,
                                         std::u16string_view name);
 
-// Expands every loop of `loop.name` into its entries and fills the loop's
-// fields everywhere on the page with entry 1. Fails with kMisorderedLoop
-// where ExtractLoopText gives nullopt, and with kTooLarge when the page would
-// pass `limit` bytes (every end marker receives all the copies).
+// Expands every loop of `loop.name` into its entries (each end marker gets
+// all the copies) and fills its fields everywhere with entry 1. Fails with
+// kMisorderedLoop where ExtractLoopText gives nullopt, kTooLarge past `limit`.
 StageResult ExpandLoop(PageText page, const LoopDescription& loop,
                        size_t limit = kMaxPageBytes);

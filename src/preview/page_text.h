@@ -9,9 +9,8 @@
 
 using PageText = std::string;
 
-// No template is read and no page grows past 256 MiB: loops multiply text,
-// and a few kilobytes of markers could otherwise ask for gigabytes and end
-// with the system killing the program without a word.
+// No template is read and no page grows past 256 MiB: a few kilobytes of loop
+// markers could ask for gigabytes, and the system kill the program silently.
 inline constexpr size_t kMaxPageBytes = size_t{256} << 20;
 
 // Why a stage gave no page.

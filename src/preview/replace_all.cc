@@ -14,10 +14,9 @@ bool ReplaceAll(PageText& text, std::string_view find,
   const size_t first = FindText(in, pattern, 0);
   if (first == npos) return true;
 
-  // The result's size is worked out first, so that it takes one allocation
-  // (a buffer grown by doubling briefly holds the old and the new copy) and
-  // one over the limit is refused before it takes memory. Only a replacement
-  // longer than what it replaces can make the text longer.
+  // The size is worked out first, so that the result takes one allocation (a
+  // buffer grown by doubling briefly holds two copies) and one over the limit
+  // is refused before it takes any. Only a longer replacement adds bytes.
   size_t size = text.size();
   if (replacement.size() > find.size()) {
     const size_t growth = replacement.size() - find.size();

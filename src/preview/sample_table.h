@@ -15,6 +15,5 @@ struct SampleRow {
 // text joined by one row's deletion can form a later row's tag.
 extern const std::array<SampleRow, 36> SampleTable;
 
-// Applies every row of SampleTable to the page. Fails with kTooLarge when the
-// page would pass `limit` bytes.
+// Applies SampleTable to the page; kTooLarge when it would pass `limit` bytes.
 StageResult ApplySampleTable(PageText page, size_t limit = kMaxPageBytes);

@@ -27,9 +27,8 @@ Pattern PreparePattern(std::string_view text) {
   // one that could match lines up the pair's previous place in the pattern.
   pattern.after_mismatch = last - pattern.shift[PairEndingAt(p + last)];
   pattern.shift[PairEndingAt(p + last)] = static_cast<uint8_t>(last);
-  // The search ends because every window moves on by at least one byte:
-  // no shift is more than `last`, and the one shift of `last` is replaced,
-  // after a mismatch, by `last` less a shift from earlier in the pattern.
+  // Every window moves on by at least one byte, so the search ends: no shift
+  // passes `last`, and after a mismatch `last` less an earlier shift is used.
   assert(pattern.after_mismatch >= 1 && pattern.after_mismatch <= last);
   return pattern;
 }

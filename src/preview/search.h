@@ -14,9 +14,8 @@
 struct Pattern {
   std::string_view text;  // must outlive the pattern
   // By a 12-bit digest of the pair ending a window: where the pattern's
-  // rightmost pair with that digest ends (1 to length - 1), else 0. Cheap to
-  // set up for each row of a small page; a page's pairs rarely share a digest
-  // with the pattern's, which would only shorten the moves.
+  // rightmost pair with that digest ends (1 to length - 1), else 0: quick to
+  // set up per row of a small page, and a rare clash only shortens a move.
   std::array<uint8_t, 1 << 12> shift;
   // The move after a window that ends like the pattern but differs.
   size_t after_mismatch;

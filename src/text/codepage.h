@@ -1,6 +1,5 @@
-// Conversion between Windows-1256 bytes, as pages are stored and worked on,
-// and UTF-16 text: the program's own texts are UTF-16 literals, encoded when
-// they go into a page; reports are decoded to be shown.
+// Windows-1256 bytes, as pages are stored and worked on, to and from UTF-16:
+// the program's texts are encoded to go into a page, reports decoded to show.
 #pragma once
 
 #include <optional>

@@ -1,5 +1,4 @@
-// UTF-16 text as UTF-8, for what takes UTF-8: the Linux dialog and
-// terminal, and the documents the tests read.
+// UTF-16 text as UTF-8, for the Linux dialog and terminal and the tests.
 #pragma once
 
 #include <cstddef>
