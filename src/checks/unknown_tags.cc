@@ -58,7 +58,6 @@ std::u16string FindUnknownTags(std::string_view page) {
     if (tag.cut) report += u'\u2026';
     report += u"\r\n";
   }
-  // Only a report of distinct lines can have more than kMaxReportedTags.
   if (distinct_lines > kMaxReportedTags) {
     const size_t left_out = distinct_lines - kMaxReportedTags;
     const std::u16string count = DecodeWindows1256(std::to_string(left_out));

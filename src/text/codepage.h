@@ -13,6 +13,5 @@ std::u16string DecodeWindows1256(std::string_view bytes);
 // the code page gives nullopt rather than a silent substitute.
 std::optional<std::string> EncodeWindows1256(std::u16string_view text);
 
-// One of the program's own texts, encoded: each lies within the code page
-// (the tests check them all), so nothing is lost.
+// A text of the program, encoded; the tests check each is in the code page.
 std::string Cp1256(std::u16string_view literal);
