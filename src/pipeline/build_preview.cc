@@ -18,16 +18,6 @@ PreviewOutcome Failure(std::u16string_view message) {
   return {std::u16string(message), MessageIcon::kError, std::nullopt};
 }
 
-// What a stage that gave no page shows; `loop`: the one it expanded, if any.
-PreviewOutcome StageFailure(PageFault fault,
-                            const LoopDescription* loop = nullptr) {
-  if (fault == PageFault::kMisorderedLoop && loop)
-    return Failure(
-        ReportMessage(kMisorderedLoopHeader,
-                      DecodeWindows1256(LoopEndMarker(loop->name)) + u"\r\n"));
-  return Failure(kPreviewTooLargeMessage);
-}
-
 }  // namespace
 
 PreviewOutcome BuildPreview(PageText page) {
@@ -49,11 +39,15 @@ PreviewOutcome BuildPreview(PageText page) {
     return Failure(ReportMessage(kMissingTagsHeader, missing));
 
   StageResult staged = ApplySampleTable(std::move(page));
-  if (staged.fault != PageFault::kNone) return StageFailure(staged.fault);
+  if (staged.fault != PageFault::kNone) return Failure(kPreviewTooLargeMessage);
   for (const LoopDescription* loop : {&MenuLoop, &TextListLoop}) {
     staged = ExpandLoop(std::move(staged.page), *loop);
+    if (staged.fault == PageFault::kMisorderedLoop)
+      return Failure(ReportMessage(
+          kMisorderedLoopHeader,
+          DecodeWindows1256(LoopEndMarker(loop->name)) + u"\r\n"));
     if (staged.fault != PageFault::kNone)
-      return StageFailure(staged.fault, loop);
+      return Failure(kPreviewTooLargeMessage);
   }
   // Asked of the filled page, which the browser reads (a tag deleted from a
   // quoted value may hide the template's declaration), before the panel is
@@ -62,14 +56,14 @@ PreviewOutcome BuildPreview(PageText page) {
   const bool declared = shown && IsWindows1256(*shown);
   const size_t charset_place = declared ? 0 : CharsetPlace(staged.page);
   staged = AppendTestPanel(std::move(staged.page));
-  if (staged.fault != PageFault::kNone) return StageFailure(staged.fault);
+  if (staged.fault != PageFault::kNone) return Failure(kPreviewTooLargeMessage);
 
   const std::u16string unknown = FindUnknownTags(staged.page);
   if (!unknown.empty())
     return Failure(ReportMessage(kUnknownTagsHeader, unknown));
 
   if (!declared && staged.page.size() > kMaxPageBytes - kCharsetTag.size())
-    return StageFailure(PageFault::kTooLarge);
+    return Failure(kPreviewTooLargeMessage);
   if (!declared) staged.page.insert(charset_place, kCharsetTag);
   return {std::u16string(kCreatedMessage), MessageIcon::kInformation,
           std::move(staged.page)};
