@@ -1,6 +1,5 @@
 // The charset a template declares, which a browser believes over the bytes.
-// Declaring none is no better: Chromium then guesses windows-1252 once some
-// English typography comes before the Persian text.
+// With none, Chromium guesses windows-1252 when English typography comes first.
 #pragma once
 
 #include <cstddef>

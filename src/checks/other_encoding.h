@@ -1,6 +1,5 @@
-// Tells a template saved in an encoding other than Windows-1256 (today's
-// editors save UTF-8, or UTF-16 as "Unicode"), whose text would otherwise be
-// garbled beside the Windows-1256 sample data.
+// Tells a template that an editor saved as UTF-8 or UTF-16 ("Unicode"), whose
+// text would otherwise be garbled beside the Windows-1256 sample data.
 #pragma once
 
 #include <string_view>

@@ -1,5 +1,4 @@
-// Lists the tags left in a finished page (Windows-1256 bytes): every "<#"
-// the preview did not fill.
+// The report of the tags a finished page (Windows-1256 bytes) still holds.
 #pragma once
 
 #include <string>

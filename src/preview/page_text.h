@@ -1,7 +1,6 @@
-// The page as every stage sees it: the template's own Windows-1256 bytes.
-// Each is one character, and the tool's texts are encoded (Cp1256) before
-// they go in, so bytes are searched and replaced as characters would be, at
-// half the memory and with the page itself never decoded or encoded.
+// The page as every stage sees it: the template's own Windows-1256 bytes, one
+// character each. The tool's texts are encoded (Cp1256) before they go in, so
+// bytes are replaced as characters would be, at half the memory, undecoded.
 #pragma once
 
 #include <cstddef>

@@ -1,8 +1,7 @@
 // Substring search for the stages, which look for each tag once per row over
-// pages of up to hundreds of megabytes: Horspool's, keyed on the two bytes
-// ending the window rather than one, since in HTML "<", ">", "#" and quotes
-// are everywhere; a pair found nowhere in the pattern moves the window on by
-// the pattern's length less one.
+// pages of hundreds of megabytes: Horspool's, keyed on the window's last two
+// bytes, not one, since "<", ">", "#" and quotes are everywhere in HTML; a pair
+// found nowhere in the pattern moves the window on by its length less one.
 #pragma once
 
 #include <array>
