@@ -73,8 +73,7 @@ StageResult ExpandLoop(PageText page, const LoopDescription& loop,
     copies += copy;
   }
 
-  // The markers go first, then every field gets entry 1: one row each, in
-  // this order, over the whole page.
+  // The markers first, then each field's entry 1: one row each, page-wide.
   if (!ReplaceAll(page, LoopStartMarker(loop.name), "", spare, limit) ||
       !ReplaceAll(page, LoopEndMarker(loop.name), copies, spare, limit))
     return too_large;
