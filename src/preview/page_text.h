@@ -1,6 +1,6 @@
 // The page as every stage sees it: the template's own Windows-1256 bytes, one
 // character each. The tool's texts are encoded (Cp1256) before they go in, so
-// bytes are replaced as characters would be, at half the memory, undecoded.
+// bytes are replaced as characters would be, at half the memory, never decoded.
 #pragma once
 
 #include <cstddef>
