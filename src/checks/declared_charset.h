@@ -1,6 +1,5 @@
 // The charset a template declares, which a browser believes over the bytes.
-// Declaring none is no better: Chromium then guesses windows-1252 once some
-// English typography comes before the Persian text.
+// With none, Chromium guesses windows-1252 when English typography comes first.
 #pragma once
 
 #include <cstddef>
@@ -10,13 +9,12 @@
 inline constexpr std::string_view kCharsetTag =
     R"(<meta charset="windows-1256">)";
 
-// The label of the first <meta> before the <body> tag with a charset, or an
-// http-equiv "content-type" and a content with "charset=", read as a
-// browser's tokenizer reads the page: not in another tag's attribute, a
-// comment, a bogus one (<!x>, <?x>, </ x>) or the text of script, style,
-// title and the like. Of several labels in one <meta>, the first that is not
-// Windows-1256 (browsers differ on which they take). A piece of `page`,
-// trimmed; nullopt when nothing is declared. Linear in the page.
+// The label (a trimmed piece of `page`) of the first <meta> before <body>
+// with a charset, or an http-equiv "content-type" and a content with
+// "charset=", as a browser's tokenizer reads the page: not in another tag's
+// attribute, a comment, a bogus one (<!x>, <?x>, </ x>) or the text of
+// script, style, title and the like; of two labels in one <meta>, the first
+// that is not Windows-1256 (browsers differ). nullopt for none. Linear.
 std::optional<std::string_view> DeclaredCharset(std::string_view page);
 
 // windows-1256, cp1256 or x-cp1256, in any case.

@@ -4,9 +4,8 @@
 
 namespace {
 
-// The length of the well-formed UTF-8 sequence at the start of `text`, or 0
-// where there is none (no overlong form, no surrogate, nothing past
-// U+10FFFF); `code_point` receives the character it stands for.
+// The length of the well-formed UTF-8 sequence (not overlong, no surrogate,
+// at most U+10FFFF) that starts `text`, or 0; `code_point` gets its character.
 size_t SequenceLength(std::string_view text, char32_t& code_point) {
   const auto lead = static_cast<unsigned char>(text[0]);
   const size_t length = lead >= 0xF0   ? 4
@@ -45,8 +44,6 @@ bool PersianUtf8(std::string_view page) {
                               ? 1
                               : SequenceLength(page.substr(i), code_point);
     not_utf8 += length == 0;
-    // U+FFFD: what an editor that read Windows-1256 as UTF-8 saved in
-    // place of each letter.
     arabic += length > 1 && ((code_point >= 0x600 && code_point <= 0x6FF) ||
                              code_point == 0xFFFD);
     i += length == 0 ? 1 : length;

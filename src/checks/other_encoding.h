@@ -1,24 +1,17 @@
-// Tells a template saved in an encoding other than Windows-1256 (today's
-// editors save UTF-8, or UTF-16 as "Unicode"), which would otherwise give a
-// preview of its text garbled beside Windows-1256 sample data.
+// Tells a template that an editor saved as UTF-8 or UTF-16 ("Unicode"), whose
+// text would otherwise be garbled beside the Windows-1256 sample data.
 #pragma once
 
 #include <string_view>
 
-// True when `page` is not Windows-1256 text but:
-//   - begins with a UTF-8 or UTF-16 byte-order mark;
-//   - is UTF-16 without one: NUL bytes, the high half of every ASCII
-//     character, in at least a quarter of its even or of its odd bytes
-//     (Windows-1256 text has no reason to hold any);
-//   - or is UTF-8 with Arabic letters (U+0600 to U+06FF, Persian ones
-//     included) or replacement characters (what an editor that read the
-//     page as UTF-8 saved for each letter) in it, more than four for every
-//     byte that is not part of well-formed UTF-8. Whatever else the page holds
-//     (typography, emoji) does not count, and a stray byte or a last character
-//     cut short does not hide the letters. Windows-1256 text weighs the other
-//     way: nearly every Persian letter in it is a byte that starts no
-//     well-formed sequence, and only a rare pair of letters decodes to an
-//     Arabic one
-//     ("عک", DA 98, in "عکس"), at most once in any word of Debian's Persian
-//     dictionary, always beside a byte that is not UTF-8.
+// True when `page` begins with a UTF-8 or UTF-16 byte-order mark; is UTF-16
+// without one (NULs, the high half of ASCII characters, in a quarter or more of
+// its even or of its odd bytes; Windows-1256 text has none); or is UTF-8 with
+// more Arabic letters (U+0600 to U+06FF, Persian ones included) or U+FFFD (what
+// an editor that read the page as UTF-8 saved for each letter) than four per
+// byte that is not well-formed UTF-8, whatever else it holds (typography,
+// emoji) and despite a stray byte or a last character cut short. In
+// Windows-1256 nearly every Persian letter is such a byte; only a rare pair
+// decodes to an Arabic letter ("عک", DA 98, in "عکس"), at most once in a word
+// of Debian's Persian dictionary, always beside a byte that is not UTF-8.
 bool SavedInAnotherEncoding(std::string_view page);

@@ -13,29 +13,15 @@ constexpr std::string_view kOpen = "<#";
 constexpr std::string_view kClose = "#>";
 constexpr size_t npos = std::string_view::npos;
 
-// A report line as shown: the tag's first kMaxReportedTagLength bytes, or
-// less up to its first line break, and whether it went on (then "…"
-// follows them).
+// A report line as shown, and whether the tag went on past it.
 struct ShownTag {
   std::string_view text;
   bool cut = false;
 };
 
-// Past this many distinct lines, a line not among them is counted as new
-// without being kept: a page of millions of distinct tags is nobody's
-// template, and keeping them all could take more memory than the page.
+// Past this many distinct lines a new one is counted but not kept: a page of
+// millions of distinct tags could otherwise take more memory than the page.
 constexpr size_t kMaxKeptLines = size_t{1} << 18;
-
-void AppendLine(std::u16string& report, const ShownTag& tag) {
-  report += DecodeWindows1256(tag.text);
-  if (tag.cut) report += u'\u2026';
-  report += u"\r\n";
-}
-
-std::u16string CountLine(size_t left_out) {
-  const std::u16string count = DecodeWindows1256(std::to_string(left_out));
-  return u"و " + count + u" مورد ديگر\r\n";
-}
 
 }  // namespace
 
@@ -47,9 +33,8 @@ std::u16string FindUnknownTags(std::string_view page) {
   std::unordered_set<std::string_view> seen[2];
   size_t lines = 0;
   size_t distinct_lines = 0;
-  // The first "#>" at or after the current opening. Openings only move
-  // forward, so this is searched again only once it falls behind them, which
-  // keeps the scan linear however many openings share one close.
+  // The first "#>" at or after the current opening, searched again only once
+  // an opening passes it: linear however many openings share one close.
   size_t close = page.find(kClose);
   for (size_t p = page.find(kOpen); p != npos; p = page.find(kOpen, p + 2)) {
     if (close != npos && close < p) close = page.find(kClose, p);
@@ -67,12 +52,16 @@ std::u16string FindUnknownTags(std::string_view page) {
   }
 
   std::u16string report;
-  if (lines <= kMaxReportedTags) {
-    for (const ShownTag& tag : in_page_order) AppendLine(report, tag);
-    return report;
+  for (const ShownTag& tag :
+       lines <= kMaxReportedTags ? in_page_order : distinct) {
+    report += DecodeWindows1256(tag.text);
+    if (tag.cut) report += u'\u2026';
+    report += u"\r\n";
   }
-  for (const ShownTag& tag : distinct) AppendLine(report, tag);
-  if (distinct_lines > kMaxReportedTags)
-    report += CountLine(distinct_lines - kMaxReportedTags);
+  if (distinct_lines > kMaxReportedTags) {
+    const size_t left_out = distinct_lines - kMaxReportedTags;
+    const std::u16string count = DecodeWindows1256(std::to_string(left_out));
+    report += u"و " + count + u" مورد ديگر\r\n";
+  }
   return report;
 }

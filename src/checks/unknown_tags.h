@@ -1,22 +1,17 @@
-// Lists the tags left in a finished page (Windows-1256 bytes): every "<#"
-// the preview did not fill.
+// The report of the tags a finished page (Windows-1256 bytes) still holds.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-// One line per leftover "<#", in page order, duplicates kept: the tag as
-// written through the first "#>" at or behind its "<", then "\r\n". An
-// opening with no "#>" behind it runs to the end of the page. To keep the
-// report readable on any input, a line is cut at the tag's first line break
-// or at kMaxReportedTagLength, whichever comes first, and then ends in "…":
-// a tag missing its "#>" shows as one line, not as the lines of the page
-// after it. A report of more than kMaxReportedTags lines
-// would not fit the screen; it shows instead each distinct line once, as
-// shown after the cut, in order of first appearance, at most
-// kMaxReportedTags of them, then one more line counting the distinct lines
-// left out, so that a tag misspelt many times hides no other. Empty when no
-// "<#" is left.
+// One line per leftover "<#", in page order, duplicates kept: the tag through
+// the first "#>" at or behind its "<" (or to the page's end), cut at its first
+// line break or at kMaxReportedTagLength and then ended by "…" (a tag missing
+// its "#>" must not show the lines after it), and "\r\n". Past
+// kMaxReportedTags lines, which would not fit the screen, each distinct line
+// (as cut) once, in order of first appearance, at most kMaxReportedTags of
+// them, then a line counting those left out: a tag misspelt many times hides
+// no other. Empty when no "<#" is left.
 std::u16string FindUnknownTags(std::string_view page);
 
 inline constexpr size_t kMaxReportedTagLength = 40;

@@ -1,5 +1,4 @@
-// The whole preview, from template bytes to the outcome the user is shown,
-// without touching the platform.
+// From template bytes to the outcome the user is shown, touching no platform.
 #pragma once
 
 #include <optional>

@@ -1,5 +1,4 @@
 #pragma once
 
-// The icon of a message box: every failure shows the error icon, success
-// the information icon.
+// The box's icon: the error icon for every failure, information for success.
 enum class MessageIcon { kError, kInformation };

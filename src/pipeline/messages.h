@@ -1,5 +1,4 @@
-// Every text the program shows. They are shown exactly as written here: the
-// direction marks inside them are part of the texts, none are added.
+// Every text the program shows; the direction marks inside are part of them.
 #pragma once
 
 #include <string>
@@ -13,9 +12,8 @@ std::u16string NotFoundMessage(std::u16string_view file_name);
 inline constexpr std::u16string_view kCannotOpenMessage = u"فايل باز نشد";
 inline constexpr std::u16string_view kOtherEncodingMessage =
     u"ذخيره نشده است Windows-1256 با كدگذاري Template.htm فايل";
-// The template declares a charset that is not Windows-1256 (`label`, as
-// the template writes it, already cut to be shown); a browser would believe
-// the declaration and show the preview's Persian text as garbage.
+// A declared charset other than Windows-1256 (`label` as written, already
+// cut to be shown), which a browser would believe, garbling the Persian text.
 std::u16string WrongCharsetMessage(std::u16string_view label);
 inline constexpr std::u16string_view kCreatedMessage =
     u"ساخته شد index.htm فايل";

@@ -47,7 +47,6 @@ std::optional<PageText> ExtractLoopText(std::string_view page,
   const size_t s = FindText(page, PreparePattern(start), 0);
   if (s == npos) return PageText();
   const size_t body = s + start.size();
-  // The first end marker behind the start, or failing that any end marker.
   const Pattern end_marker = PreparePattern(end);
   const size_t e = FindText(page, end_marker, body);
   if (e != npos) return PageText(page.substr(body, e - body));
@@ -74,8 +73,7 @@ StageResult ExpandLoop(PageText page, const LoopDescription& loop,
     copies += copy;
   }
 
-  // The markers go first, then every field gets entry 1: one row each, in
-  // this order, over the whole page.
+  // The markers first, then each field's entry 1: one row each, page-wide.
   if (!ReplaceAll(page, LoopStartMarker(loop.name), "", spare, limit) ||
       !ReplaceAll(page, LoopEndMarker(loop.name), copies, spare, limit))
     return too_large;

@@ -1,5 +1,4 @@
-// Loop blocks: "<#Loop:name#>" body "<#End:name#>". The preview repeats the
-// body of the menu and text-list loops with sample entries.
+// Loop blocks, "<#Loop:name#>" body "<#End:name#>", filled with sample data.
 #pragma once
 
 #include <array>
@@ -24,17 +23,14 @@ extern const LoopDescription TextListLoop;
 PageText LoopStartMarker(std::u16string_view name);
 PageText LoopEndMarker(std::u16string_view name);
 
-// The body of the first loop of `name`: the text between its first start
-// marker and the first end marker behind it. Empty when either marker is
-// missing from the page. nullopt when both occur but every end marker stands
-// before the first start marker: the template is broken there.
+// The text between the first start marker of `name` and the first end marker
+// behind it; empty when either marker is missing. nullopt when every end
+// marker stands before the first start marker: the template is broken there.
 std::optional<PageText> ExtractLoopText(std::string_view page,
                                         std::u16string_view name);
 
-// Expands every loop of `loop.name` into its entries and fills the loop's
-// fields everywhere on the page with entry 1. Fails with kMisorderedLoop in
-// the broken case of ExtractLoopText, and with kTooLarge when the page would
-// pass `limit` bytes (every end marker receives all the copies, so a few
-// kilobytes of markers can ask for gigabytes).
+// Expands every loop of `loop.name` into its entries (each end marker gets
+// all the copies) and fills its fields everywhere with entry 1. Fails with
+// kMisorderedLoop where ExtractLoopText gives nullopt, kTooLarge past `limit`.
 StageResult ExpandLoop(PageText page, const LoopDescription& loop,
                        size_t limit = kMaxPageBytes);

@@ -1,8 +1,6 @@
-// The page as every stage sees it: the template's own Windows-1256 bytes.
-// Each byte of that code page is exactly one character and every text the
-// tool puts into a page is encoded into it first (Cp1256), so searching and
-// replacing bytes gives the same page as doing it on characters, at half the
-// memory and with no decoding or encoding of the page itself.
+// The page as every stage sees it: the template's own Windows-1256 bytes, one
+// character each. The tool's texts are encoded (Cp1256) before they go in, so
+// bytes are replaced as characters would be, at half the memory, never decoded.
 #pragma once
 
 #include <cstddef>
@@ -10,9 +8,8 @@
 
 using PageText = std::string;
 
-// No template is read and no page grows past 256 MiB. Loops can multiply a
-// template's text many times over: a few kilobytes could otherwise ask for
-// gigabytes and end with the system killing the program without a word.
+// No template is read and no page grows past 256 MiB: a few kilobytes of loop
+// markers could ask for gigabytes, and the system kill the program silently.
 inline constexpr size_t kMaxPageBytes = size_t{256} << 20;
 
 // Why a stage gave no page.
@@ -22,8 +19,7 @@ enum class PageFault {
   kMisorderedLoop,  // a loop's end marker stands only before its start marker
 };
 
-// What a stage gives: the new page, or the fault that stopped it (the page
-// is then of no use).
+// What a stage gives: its new page, or the fault that left it none.
 struct StageResult {
   PageText page;
   PageFault fault = PageFault::kNone;

@@ -14,15 +14,14 @@ bool ReplaceAll(PageText& text, std::string_view find,
   const size_t first = FindText(in, pattern, 0);
   if (first == npos) return true;
 
-  // The result's size is known before any of it is built, so that it is
-  // built in one allocation (a buffer grown by doubling would briefly hold
-  // the old and the new copy), and a result that would pass the limit is
-  // refused before it takes any memory. A replacement no longer than what
-  // it replaces cannot make the text longer; a longer one is counted first.
+  // The size is worked out first, so that the result takes one allocation (a
+  // buffer grown by doubling briefly holds two copies) and one over the limit
+  // is refused before it takes any. Only a longer replacement adds bytes.
   size_t size = text.size();
   if (replacement.size() > find.size()) {
     const size_t growth = replacement.size() - find.size();
-    for (size_t hit = first; hit != npos; hit = FindText(in, pattern, hit + find.size())) {
+    for (size_t hit = first; hit != npos;
+         hit = FindText(in, pattern, hit + find.size())) {
       if (growth > limit - size) return false;  // size <= limit holds here
       size += growth;
     }
@@ -37,8 +36,7 @@ bool ReplaceAll(PageText& text, std::string_view find,
     done = hit + find.size();
   }
   spare.append(in.substr(done));
-  // The result is never larger than worked out before: the one allocation
-  // held it all, and it is within the limit.
+  // The one allocation held the whole result, which is within the limit.
   assert(spare.size() <= size && spare.size() <= limit);
   text.swap(spare);
   return true;

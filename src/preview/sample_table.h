@@ -11,11 +11,9 @@ struct SampleRow {
   std::u16string_view value;
 };
 
-// Applied in this order; later rows see the result of earlier ones.
+// Applied in this order, each row to the whole result of the rows before it:
+// text joined by one row's deletion can form a later row's tag.
 extern const std::array<SampleRow, 36> SampleTable;
 
-// Applies every row of SampleTable to the whole page, one row after another,
-// each to the whole result of the rows before it: text joined by one row's
-// deletion can form a later row's tag. Fails with kTooLarge when the page
-// would pass `limit` bytes.
+// Applies SampleTable to the page; kTooLarge when it would pass `limit` bytes.
 StageResult ApplySampleTable(PageText page, size_t limit = kMaxPageBytes);

@@ -27,9 +27,8 @@ Pattern PreparePattern(std::string_view text) {
   // one that could match lines up the pair's previous place in the pattern.
   pattern.after_mismatch = last - pattern.shift[PairEndingAt(p + last)];
   pattern.shift[PairEndingAt(p + last)] = static_cast<uint8_t>(last);
-  // The search ends because every window moves on by at least one byte:
-  // no shift is more than `last`, and the one shift of `last` is replaced,
-  // after a mismatch, by `last` less a shift from earlier in the pattern.
+  // Every window moves on by at least one byte, so the search ends: no shift
+  // passes `last`, and after a mismatch `last` less an earlier shift is used.
   assert(pattern.after_mismatch >= 1 && pattern.after_mismatch <= last);
   return pattern;
 }
@@ -44,12 +43,11 @@ size_t FindText(std::string_view text, const Pattern& pattern, size_t from) {
   const size_t last = m - 1;
   const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
   const unsigned char* const end = begin + text.size();
-  for (const unsigned char* window_end = begin + from + last; window_end < end;) {
+  for (const unsigned char* window_end = begin + from + last;
+       window_end < end;) {
     const size_t s = pattern.shift[PairEndingAt(window_end)];
     assert(s <= last);
-    if (s == 0) {
-      window_end += last;  // the pattern can at most begin with this byte
-    } else if (s < last) {
+    if (s < last) {  // 0: the pattern can at most begin with this byte
       window_end += last - s;
     } else if (std::memcmp(window_end - last, wanted.data(), m) == 0) {
       return static_cast<size_t>(window_end - last - begin);

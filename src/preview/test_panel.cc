@@ -52,41 +52,35 @@ constexpr std::u16string_view kShowMessageFunction =
     u"setTimeout('document.getElementById(\\'payam\\').style.display="
     u"\\'none\\';',7000);}";
 
-std::u16string Panel() {
-  std::u16string panel =
+}  // namespace
+
+std::u16string TestPanelText() {
+  std::u16string text =
       u"<div style=\"position:absolute;left:0;top:0;padding:7px;"
       u"border:2px groove red;font-family:tahoma;font-size:9;"
       u"line-height:1.7;\">تست برگه\u200cها";
   for (const PanelLink& link : kLinks) {
-    panel += u"<br><a href=\"";
-    panel += link.href;
-    panel += u"\" title=\"";
-    panel += link.title;
-    panel += u"\">";
-    panel += link.text;
-    panel += u"</a>";
+    text += u"<br><a href=\"";
+    text += link.href;
+    text += u"\" title=\"";
+    text += link.title;
+    text += u"\">";
+    text += link.text;
+    text += u"</a>";
   }
-  panel += u"</div>";
-  return panel;
-}
-
-std::u16string Script() {
-  std::u16string script = u"<script>";
+  text += u"</div>";
+  text += u"<script>";
   for (const ScriptFill& fill : kFills) {
-    script += u"document.getElementById('";
-    script += fill.id;
-    script += u"').innerHTML='";
-    script += fill.text;
-    script += u"';";
+    text += u"document.getElementById('";
+    text += fill.id;
+    text += u"').innerHTML='";
+    text += fill.text;
+    text += u"';";
   }
-  script += kShowMessageFunction;
-  script += u"</script>";
-  return script;
+  text += kShowMessageFunction;
+  text += u"</script>";
+  return text;
 }
-
-}  // namespace
-
-std::u16string TestPanelText() { return Panel() + Script(); }
 
 StageResult AppendTestPanel(PageText page, size_t limit) {
   const PageText panel = Cp1256(TestPanelText());

@@ -10,6 +10,5 @@
 // The panel followed by the script, exactly as appended.
 std::u16string TestPanelText();
 
-// page + panel + script, with nothing in between. Fails with kTooLarge when
-// the result would pass `limit` bytes.
+// page + panel + script, nothing between; kTooLarge past `limit` bytes.
 StageResult AppendTestPanel(PageText page, size_t limit = kMaxPageBytes);

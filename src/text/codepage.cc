@@ -27,8 +27,7 @@ constexpr std::array<char16_t, 128> kUpperHalf = {
 };
 
 // The code page's non-ASCII characters all lie below U+2200, so a table of
-// that size inverts it; 0 marks a character that has no byte (NUL itself is
-// ASCII and never looked up here).
+// that size inverts it; 0 marks a character with no byte (NUL is ASCII).
 constexpr auto kEncode = [] {
   std::array<std::uint8_t, 0x2200> byte{};
   for (int b = 0x80; b < 0x100; ++b)
@@ -51,12 +50,8 @@ std::optional<std::string> EncodeWindows1256(std::u16string_view text) {
   std::string bytes(text.size(), '\0');
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
-    if (c < 0x80) {
-      bytes[i] = static_cast<char>(c);
-      continue;
-    }
-    const std::uint8_t b = c < kEncode.size() ? kEncode[c] : 0;
-    if (b == 0) return std::nullopt;
+    const unsigned b = c < 0x80 ? c : c < kEncode.size() ? kEncode[c] : 0;
+    if (b == 0 && c != 0) return std::nullopt;
     bytes[i] = static_cast<char>(b);
   }
   return bytes;

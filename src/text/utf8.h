@@ -1,5 +1,4 @@
-// UTF-16 text as UTF-8, for what takes UTF-8: the Linux dialog and
-// terminal, and the documents the tests read.
+// UTF-16 text as UTF-8, for the Linux dialog and terminal and the tests.
 #pragma once
 
 #include <cstddef>
@@ -13,5 +12,4 @@ void AppendUtf8(std::string& out, char32_t c);
 // unpaired surrogate cannot be written as UTF-8 and becomes U+FFFD.
 char32_t NextCharacter(std::u16string_view text, size_t& i);
 
-// The whole text as UTF-8.
 std::string Utf8(std::u16string_view text);
