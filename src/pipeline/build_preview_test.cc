@@ -124,7 +124,7 @@ TEST(BuildPreviewTest, BytesOutsideTagsArePreserved) {
   page += '\0';
   const PreviewOutcome outcome = BuildPreview(page + "<#EntryID#>" + page);
   EXPECT_EQ(outcome.preview,
-            std::string(kAddedCharset) + page + "0" + page + Panel());
+            std::string(kCharsetTag) + page + "0" + page + Panel());
 }
 
 TEST(BuildPreviewTest, APreviewDeclaresWindows1256WhereItsTemplateDoesNot) {
@@ -144,17 +144,17 @@ TEST(BuildPreviewTest, APreviewDeclaresWindows1256WhereItsTemplateDoesNot) {
   };
   for (const auto& [before, after] : rows)
     EXPECT_EQ(BuildPreview(before + after).preview,
-              before + std::string(kAddedCharset) + after + Panel())
+              before + std::string(kCharsetTag) + after + Panel())
         << before << after;
   // The browser reads the filled page, where a deleted tag may have hidden
   // the template's declaration in a quoted value.
   EXPECT_EQ(BuildPreview(R"(<p a=<#ThemeDir#>"><meta charset=cp1256>)").preview,
-            std::string(kAddedCharset) + R"(<p a="><meta charset=cp1256>)" +
+            std::string(kCharsetTag) + R"(<p a="><meta charset=cp1256>)" +
                 Panel());
 }
 
 TEST(BuildPreviewTest, LargeTemplateTheCharsetTagWouldTakePastTheLimit) {
-  std::string page(kMaxPageBytes - Panel().size() - kAddedCharset.size() + 1,
+  std::string page(kMaxPageBytes - Panel().size() - kCharsetTag.size() + 1,
                    'x');
   EXPECT_EQ(BuildPreview(std::move(page)).message, kPreviewTooLargeMessage);
 }
@@ -165,14 +165,14 @@ TEST(BuildPreviewTest, FillsSamplesThenLoops) {
       "<#Loop:Menu#>[<#MenuID#>]<#End:Menu#>"
       "<#Loop:TextList#>(<#TextID#>)<#End:TextList#>");
   EXPECT_EQ(outcome.preview,
-            std::string(kAddedCharset) +
+            std::string(kCharsetTag) +
                 Encoded(u"<title>عنوان سايت</title>[1][2][3](1)(2)(3)(4)(5)(6)") +
                 Panel());
   // The order shows here: filled first, the bare "<#ThemeDir#>" is gone
   // before the body is copied. Copied first, each copy's "/" would follow
   // the tag before it and go with it as "<#ThemeDir#>/", giving "/xxx".
   EXPECT_EQ(BuildPreview("<#Loop:Menu#>/x<#ThemeDir#><#End:Menu#>").preview,
-            std::string(kAddedCharset) + "/x/x/x" + Panel());
+            std::string(kCharsetTag) + "/x/x/x" + Panel());
 }
 
 TEST(BuildPreviewTest, LeftoverTagsAreReportedAndNothingIsWritten) {

@@ -85,7 +85,7 @@ TEST_F(HostileInputTest, FileSizeLimitMakesTheWriteFail) {
 TEST_F(HostileInputTest, ClosedOutputDoesNotChangeTheOutcome) {
   WriteFile(folder_ / "Template.htm", "<p><#EntryDate#></p>");
   const std::string expected =
-      std::string(kAddedCharset) + "<p>1388/1/1</p>" + Encoded(TestPanelText());
+      std::string(kCharsetTag) + "<p>1388/1/1</p>" + Encoded(TestPanelText());
   for (const auto output :
        {RunOptions::Output::kClosed, RunOptions::Output::kReaderGone}) {
     fs::remove(folder_ / "index.htm");

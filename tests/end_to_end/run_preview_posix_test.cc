@@ -48,7 +48,7 @@ TEST_F(RunPreviewTest, WorksFromAFolderWithAPersianName) {
   const RunResult result = Run();
   EXPECT_EQ(result.out, kCreated);
   EXPECT_EQ(ReadFile(folder_ / "index.htm"),
-            std::string(kAddedCharset) + "<p>wav</p>" + Encoded(TestPanelText()));
+            std::string(kCharsetTag) + "<p>wav</p>" + Encoded(TestPanelText()));
 }
 
 TEST_F(RunPreviewTest, UnwritableFolderKeepsTheEarlierPreview) {
@@ -183,7 +183,7 @@ TEST_F(RunPreviewTest, StartedThroughALinkUsesTheFolderOfTheRealProgram) {
   EXPECT_EQ(result.out, kCreated);
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(ReadFile(folder_ / "index.htm"),
-            std::string(kAddedCharset) + "<b>1388/1/1</b>" +
+            std::string(kCharsetTag) + "<b>1388/1/1</b>" +
                 Encoded(TestPanelText()));
   EXPECT_EQ(FolderFiles(), AfterSuccess());
   EXPECT_EQ(ReadFile(links / "index.htm"), "earlier beside the link");

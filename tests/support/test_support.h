@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "checks/declared_charset.h"
 #include "preview/test_panel.h"
 #include "text/codepage.h"
 #include "text/utf8.h"
@@ -92,14 +93,9 @@ class ProgramFolderTest : public testing::Test {
   std::filesystem::path program_, root_, folder_, elsewhere_;
 };
 
-// What the preview of a template that declares no charset gets, at its start
-// or after its doctype.
-inline constexpr std::string_view kAddedCharset =
-    R"(<meta charset="windows-1256">)";
-
 // A template with every byte from 0x80 up, line ends of both kinds and one
 // tag; and its preview, in which every byte outside the tag is unchanged
-// (the template declares no charset: kAddedCharset comes first).
+// (the template declares no charset: kCharsetTag comes first).
 inline std::string TemplateWithEveryHighByte(
     std::string_view tag = "<#EntryDate#>") {
   std::string high;
@@ -108,7 +104,7 @@ inline std::string TemplateWithEveryHighByte(
          "\r\n</html>\r\n";
 }
 inline std::string PreviewOfTemplateWithEveryHighByte() {
-  return std::string(kAddedCharset) + TemplateWithEveryHighByte("1388/1/1") +
+  return std::string(kCharsetTag) + TemplateWithEveryHighByte("1388/1/1") +
          Encoded(TestPanelText());
 }
 
